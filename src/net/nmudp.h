@@ -1,0 +1,101 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/errors.h"
+#include "net/socket_layer.h"
+
+namespace tempiko::net {
+
+// The socket library refused something; the text is "Unknown Error No. " and the number,
+// "Host Lookup Canceled" or "Null Remote Address".
+class UDPSockError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// The program's UDP endpoint: one IPv4 datagram socket bound to LocalPort on all interfaces. It
+// sends single datagrams to RemoteHost:RemotePort and hands every arriving datagram to
+// OnDataReceived on the window thread.
+class TNMUDP final : private SocketEvents {
+ public:
+  static constexpr int kReceiveAreaSize = 2048;
+  static constexpr std::size_t kMaxHostLength = 130;
+  static constexpr auto kLookupLimit = std::chrono::seconds(10);
+
+  using TOnReceive = std::function<void(TNMUDP& sender, std::int32_t number_bytes,
+                                        const std::string& from_ip, std::int32_t port)>;
+  using TNotifyEvent = std::function<void(TNMUDP& sender)>;
+  using TOnStatus = std::function<void(TNMUDP& sender, const std::string& status)>;
+  using THandlerEvent = std::function<void(bool& handled)>;
+  using TBuffInvalid =
+      std::function<void(bool& handled, std::vector<std::uint8_t>& buff, std::int32_t& length)>;
+
+  // Starts the socket library and creates the socket (not yet bound); throws UDPSockError.
+  explicit TNMUDP(const SocketLayerFactory& make_layer);
+  ~TNMUDP();
+  TNMUDP(const TNMUDP&) = delete;
+  TNMUDP& operator=(const TNMUDP&) = delete;
+
+  // Destination of the next send: a dotted IPv4 address or a host name.
+  std::string RemoteHost;
+  // Destination port of the next send; only its low 16 bits are used.
+  std::int32_t RemotePort = 0;
+  // A status text of level L reaches OnStatus only when L <= ReportLevel.
+  std::int32_t ReportLevel = 1;
+
+  TOnReceive OnDataReceived;
+  TNotifyEvent OnDataSend;
+  TOnStatus OnStatus;
+  THandlerEvent OnInvalidHost;
+  TBuffInvalid OnBufferInvalid;
+
+  std::int32_t LocalPort() const { return local_port_; }
+  // Replaces the socket with a new one bound to the port and listening; throws UDPSockError.
+  void SetLocalPort(std::int32_t port);
+
+  // Binds to 0.0.0.0:LocalPort and asks for read notifications. Neither result is examined:
+  // a port already in use leaves the endpoint silently deaf.
+  void StartListening();
+
+  // Sends the first `length` bytes of `buff` to RemoteHost:RemotePort. A length of 0 gets one
+  // repair chance through OnBufferInvalid; a length beyond the buffer, or a host text longer
+  // than 130 characters, is refused without touching anything beyond either. Throws Exception
+  // ("Invalid buffer") or UDPSockError.
+  void SendDatagram(std::span<const std::uint8_t> buff, std::int32_t length);
+
+  // Copies the last received datagram into `dest`, never past its end, and answers the number
+  // of bytes copied (-1 when the last receive failed). Meant for use inside OnDataReceived.
+  std::int32_t ReadDatagram(std::span<std::uint8_t> dest) const;
+
+  // Closes the socket; the endpoint receives nothing more (used at the end of the log-on).
+  void Close();
+
+ private:
+  void OnReadable() override;
+  void OnLookupFinished(bool succeeded, Ipv4Address address) override;
+
+  void ReportStatus(std::int32_t level, const std::string& text);
+  void CheckSocketError(int tolerated);
+  void CreateSocket(bool set_dont_linger);
+  Ipv4Address ResolveRemoteHost();
+
+  std::unique_ptr<SocketLayer> layer_;
+  SocketHandle socket_ = kInvalidSocket;
+  std::int32_t local_port_ = 0;
+  bool ready_ = false;
+  bool lookup_finished_ = false;
+  bool lookup_succeeded_ = false;
+  Ipv4Address lookup_address_ = 0;
+  int last_error_ = 0;
+  std::int32_t last_byte_count_ = 0;
+  std::array<std::uint8_t, kReceiveAreaSize> receive_area_{};
+};
+
+}  // namespace tempiko::net

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace tempiko::net {
+
+// A socket handle as the socket library gives it (SOCKET is pointer-sized on Win64).
+using SocketHandle = std::uintptr_t;
+inline constexpr SocketHandle kInvalidSocket = ~SocketHandle{0};
+
+// An IPv4 address in network byte order, as in_addr holds it.
+using Ipv4Address = std::uint32_t;
+// What inet_addr answers for a text that is not a dotted address (all 32 bits set).
+inline constexpr Ipv4Address kAddressNone = 0xFFFFFFFFu;
+
+// Socket library error numbers the endpoint cares about (Windows Sockets numbering, which the
+// POSIX adapter translates into).
+inline constexpr int kWsaEWouldBlock = 10035;
+inline constexpr int kWsaEAddrInUse = 10048;
+
+// The notifications an endpoint receives from its socket layer. They are delivered on the
+// window thread, inside its event loop, never during a call into the layer.
+class SocketEvents {
+ public:
+  // The socket is readable: one receive is expected per notification. After a receive the
+  // layer notifies again while data remains.
+  virtual void OnReadable() = 0;
+  // A host lookup started with StartLookup has finished; on success `address` is the first
+  // IPv4 address of the host.
+  virtual void OnLookupFinished(bool succeeded, Ipv4Address address) = 0;
+
+ protected:
+  ~SocketEvents() = default;
+};
+
+// The socket library as one endpoint uses it. Each endpoint has a layer of its own, which owns
+// the endpoint's notification channel (on Windows, a hidden window receiving message 1125).
+// Calls mirror Windows Sockets 1.1; results are returned, never thrown.
+class SocketLayer {
+ public:
+  virtual ~SocketLayer() = default;
+
+  // WSAStartup(1.1): 0 on success, else the error number (also kept for LastError).
+  virtual int Startup() = 0;
+  virtual void Cleanup() = 0;
+
+  // A new IPv4 datagram socket, or kInvalidSocket (see LastError).
+  virtual SocketHandle OpenDatagramSocket() = 0;
+  // Sets "do not linger"; the endpoint ignores the result.
+  virtual void SetDontLinger(SocketHandle socket) = 0;
+  // Binds to address:port (port in host order); 0 on success, else an error number.
+  virtual int Bind(SocketHandle socket, Ipv4Address address, std::uint16_t port) = 0;
+  // Asks for read notifications (OnReadable) from now on; the socket becomes non-blocking.
+  virtual void SelectRead(SocketHandle socket) = 0;
+  virtual void Close(SocketHandle socket) = 0;
+
+  // inet_addr: the dotted address in the text, or kAddressNone.
+  virtual Ipv4Address ParseAddress(const char* text) = 0;
+  // Starts an asynchronous lookup of the host name; completion arrives as OnLookupFinished.
+  virtual void StartLookup(const char* host) = 0;
+  // Runs the window thread's pending events until `finished` answers true or `limit` has
+  // passed; answers whether `finished` became true.
+  virtual bool ProcessEventsUntil(const std::function<bool()>& finished,
+                                  std::chrono::milliseconds limit) = 0;
+
+  // sendto: the byte count sent or -1 (see LastError). Port in host order.
+  virtual int SendTo(SocketHandle socket, const std::uint8_t* data, int length,
+                     Ipv4Address address, std::uint16_t port) = 0;
+  // recvfrom into `area`: the byte count or -1; a datagram larger than `capacity` is taken
+  // from the socket and counts as a failed receive. Sender's port in host order.
+  virtual int ReceiveFrom(SocketHandle socket, std::uint8_t* area, int capacity,
+                          Ipv4Address* from_address, std::uint16_t* from_port) = 0;
+
+  // WSAGetLastError: the number of the last error of this layer.
+  virtual int LastError() = 0;
+};
+
+// Makes the layer of one endpoint, wired to deliver its notifications to `events`.
+using SocketLayerFactory = std::function<std::unique_ptr<SocketLayer>(SocketEvents& events)>;
+
+}  // namespace tempiko::net
