@@ -22,7 +22,9 @@ class ClockReader {
   // Takes a new base: BaseTick from the tick counter, BaseTime right after from the clock.
   void TakeBase();
 
-  // The local zone's distance from UTC at the given local date-time (UtcShift), in days.
+  // The local zone's distance from UTC at the given local date-time (UtcShift), in days: the
+  // zone's real offset at that moment, daylight saving included (0.375 in Japan), so that T1
+  // and T4 are true UTC whatever the computer's zone.
   double UtcShift(DateTime local);
 
   // ClockNow − UtcShift: the UTC instant the program's T1 and T4 are made of.

@@ -24,14 +24,21 @@ struct CalendarFields {
   friend bool operator==(const CalendarFields&, const CalendarFields&) = default;
 };
 
-// The value in whole milliseconds, rounded to the nearest with ties to even.
+// The value in whole milliseconds since 1899-12-30: the exact value of the double times
+// 86 400 000, rounded to the nearest with ties to even. NaN counts as 0; beyond ±2^53 ms
+// (about 285 000 years) the count is clamped.
 std::int64_t ToMilliseconds(DateTime value);
 
 // Splits the value, rounded to the millisecond (ties to even), into proleptic Gregorian
-// calendar fields.
+// calendar fields. Values before the origin count backwards linearly: -0.25 is
+// 1899-12-29 18:00:00.000.
 CalendarFields SplitDateTime(DateTime value);
 
-// The inverse of SplitDateTime for valid fields.
+// The inverse of SplitDateTime for valid fields. Out-of-range fields carry over linearly
+// (month 13 is January of the next year, hour 24 the next day).
 DateTime EncodeDateTime(const CalendarFields& fields);
+
+// The day of the week of the value's date (after the same rounding), 0 = Sunday … 6 = Saturday.
+int DayOfWeek(DateTime value);
 
 }  // namespace tempiko::sync

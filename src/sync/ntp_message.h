@@ -54,7 +54,9 @@ NtpHeader DecodeHeader(const MessageBuffer& buffer);
 
 // Converts the 64-bit timestamp at the given field offset (16, 24, 32 or 40) into a UTC
 // date-time value: seconds since 1900-01-01 plus the fraction in units of 2^-32 s. There is no
-// era handling, and eight zero bytes give exactly 2.0 (1900-01-01 00:00:00.000).
+// era handling, and eight zero bytes give exactly 2.0 (1900-01-01 00:00:00.000). Every byte
+// pattern converts; an offset whose field does not lie within the 48-byte message is a
+// programming error and throws std::out_of_range.
 DateTime NtpTimeToDateTime(const MessageBuffer& buffer, std::size_t offset);
 
 }  // namespace tempiko::sync

@@ -20,7 +20,8 @@ std::string MillisecondSuffix(DateTime value);
 // An instant as the program shows it: DateTimeText immediately followed by MillisecondSuffix.
 std::string InstantText(DateTime value, const Locale& locale);
 
-// "hh:mm:ss.zzz" of the time-of-day part; whole days are dropped.
+// "hh:mm:ss.zzz" of the time-of-day part of the duration's magnitude; whole days are dropped.
+// The separators are always ":" and ".", whatever the locale.
 std::string DurationText(DateTime duration);
 
 // The duration text preceded by a literal sign, '+' or '-'.

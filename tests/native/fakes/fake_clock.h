@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "sync/date_time.h"
+#include "sync/system_clock.h"
+
+namespace tempiko::fakes {
+
+// A clock whose readings the test sets. Local time, zone shift and tick count stand still
+// until the test moves them, so every reading is known in advance. The clock may be read from
+// a worker thread while the test moves it, hence the lock.
+class FakeClock : public sync::SystemClock {
+ public:
+  static constexpr double kJapanShift = 0.375;  // nine hours
+  static constexpr int kPlatformNt = 2;
+  static constexpr int kPlatformWin9x = 1;
+
+  sync::DateTime LocalNow() override {
+    std::lock_guard lock(mutex_);
+    return local_now_;
+  }
+  double ZoneShift(sync::DateTime /*local*/) override {
+    std::lock_guard lock(mutex_);
+    return zone_shift_;
+  }
+  std::uint32_t TickCount() override {
+    std::lock_guard lock(mutex_);
+    return tick_count_;
+  }
+  int PlatformId() override {
+    std::lock_guard lock(mutex_);
+    return platform_id_;
+  }
+
+  void SetLocalNow(sync::DateTime local) {
+    std::lock_guard lock(mutex_);
+    local_now_ = local;
+  }
+  void SetZoneShift(double shift) {
+    std::lock_guard lock(mutex_);
+    zone_shift_ = shift;
+  }
+  void SetTickCount(std::uint32_t tick) {
+    std::lock_guard lock(mutex_);
+    tick_count_ = tick;
+  }
+  void SetPlatformId(int id) {
+    std::lock_guard lock(mutex_);
+    platform_id_ = id;
+  }
+
+  // Lets time pass: the local clock and the tick counter move on together (the counter wraps
+  // as the real one does).
+  void Advance(std::uint32_t milliseconds) {
+    std::lock_guard lock(mutex_);
+    local_now_ += milliseconds / sync::kMillisecondsPerDay;
+    tick_count_ += milliseconds;
+  }
+
+ protected:
+  std::mutex mutex_;
+  sync::DateTime local_now_ = 43'831.5;  // 2020-01-01 12:00:00 local
+  double zone_shift_ = kJapanShift;
+  std::uint32_t tick_count_ = 0;
+  int platform_id_ = kPlatformNt;
+};
+
+}  // namespace tempiko::fakes
