@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native core with AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the Win32 adapter and end-to-end tests under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+jobs=$(nproc)
+
+bash scripts/deps.sh
+
+echo "== format check"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+echo "== native build and tests (ASan + UBSan)"
+cmake --preset native-asan >/dev/null
+cmake --build --preset native-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 ctest --preset native-asan -j "$jobs"
+
+echo "== MinGW build"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw -j "$jobs"
+
+echo "== Win32 and end-to-end tests under Wine"
+# A network namespace of this run's own: its loopback, port 123 included, is the tests' alone,
+# and Wine's sockets live there because its wineserver starts there.
+ns=tempiko-test-$$
+if ip netns add "$ns" 2>/dev/null; then
+  trap 'ip netns del "$ns" 2>/dev/null || true' EXIT
+  ip netns exec "$ns" bash scripts/lib/wine-tests.sh
+else
+  echo "(no network namespace could be made: the tests use this machine's loopback)"
+  bash scripts/lib/wine-tests.sh
+fi

@@ -1,0 +1,171 @@
+#include "win32/winsock_layer.h"
+
+#include <cstring>
+
+namespace tempiko::win32 {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TempikoSocketNotify";
+
+void RegisterNotifyClass(WNDPROC procedure) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.lpszClassName = kWindowClass;
+  RegisterClassW(&window_class);  // a second registration fails harmlessly
+}
+
+sockaddr_in MakeAddress(net::Ipv4Address address, std::uint16_t port) {
+  sockaddr_in record{};
+  record.sin_family = AF_INET;
+  record.sin_port = htons(port);
+  record.sin_addr.s_addr = address;
+  return record;
+}
+
+}  // namespace
+
+WinsockLayer::WinsockLayer(net::SocketEvents& events) : events_(events) {
+  RegisterNotifyClass(&WinsockLayer::WindowProc);
+  // A message-only window: hidden, owned by this thread, seen by nobody else.
+  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+WinsockLayer::~WinsockLayer() {
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+int WinsockLayer::Startup() {
+  WSADATA data;
+  // WSAStartup answers its error itself; WSAGetLastError is not reliable before it succeeded.
+  startup_error_ = WSAStartup(MAKEWORD(1, 1), &data);
+  return startup_error_;
+}
+
+void WinsockLayer::Cleanup() {
+  WSACleanup();
+}
+
+net::SocketHandle WinsockLayer::OpenDatagramSocket() {
+  const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+  return s == INVALID_SOCKET ? net::kInvalidSocket : static_cast<net::SocketHandle>(s);
+}
+
+void WinsockLayer::SetDontLinger(net::SocketHandle socket) {
+  const char value[4] = {'T', 'R', 'U', 'E'};  // any nonzero 4-byte value
+  setsockopt(static_cast<SOCKET>(socket), SOL_SOCKET, SO_DONTLINGER, value, sizeof(value));
+}
+
+int WinsockLayer::Bind(net::SocketHandle socket, net::Ipv4Address address, std::uint16_t port) {
+  const sockaddr_in record = MakeAddress(address, port);
+  if (bind(static_cast<SOCKET>(socket), reinterpret_cast<const sockaddr*>(&record),
+           sizeof(record)) == 0) {
+    return 0;
+  }
+  return WSAGetLastError();
+}
+
+void WinsockLayer::SelectRead(net::SocketHandle socket) {
+  WSAAsyncSelect(static_cast<SOCKET>(socket), window_, kNotifyMessage, FD_READ);
+}
+
+void WinsockLayer::Close(net::SocketHandle socket) {
+  closesocket(static_cast<SOCKET>(socket));
+}
+
+net::Ipv4Address WinsockLayer::ParseAddress(const char* text) {
+  return inet_addr(text);
+}
+
+void WinsockLayer::StartLookup(const char* host) {
+  if (!WSAAsyncGetHostByName(window_, kNotifyMessage, host, lookup_area_.data(), kLookupAreaSize)) {
+    // The lookup could not even start: report it as a failed one.
+    PostMessageW(window_, kNotifyMessage, 0, WSAMAKEASYNCREPLY(0, WSAGetLastError()));
+  }
+}
+
+bool WinsockLayer::ProcessEventsUntil(const std::function<bool()>& finished,
+                                      std::chrono::milliseconds limit) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(limit.count());
+  while (!finished()) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline)
+      return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    MSG msg;
+    while (!finished() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the message loop
+        return finished();
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  return true;
+}
+
+int WinsockLayer::SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
+                         net::Ipv4Address address, std::uint16_t port) {
+  const sockaddr_in record = MakeAddress(address, port);
+  return sendto(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(data), length, 0,
+                reinterpret_cast<const sockaddr*>(&record), sizeof(record));
+}
+
+int WinsockLayer::ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
+                              net::Ipv4Address* from_address, std::uint16_t* from_port) {
+  sockaddr_in sender{};
+  int sender_size = sizeof(sender);
+  const int count = recvfrom(static_cast<SOCKET>(socket), reinterpret_cast<char*>(area), capacity,
+                             0, reinterpret_cast<sockaddr*>(&sender), &sender_size);
+  *from_address = sender.sin_addr.s_addr;
+  *from_port = ntohs(sender.sin_port);
+  return count == SOCKET_ERROR ? -1 : count;
+}
+
+int WinsockLayer::LastError() {
+  const int error = WSAGetLastError();
+  return error != 0 ? error : startup_error_;
+}
+
+net::SocketLayerFactory WinsockLayer::Factory() {
+  return [](net::SocketEvents& events) -> std::unique_ptr<net::SocketLayer> {
+    return std::make_unique<WinsockLayer>(events);
+  };
+}
+
+LRESULT CALLBACK WinsockLayer::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == kNotifyMessage) {
+    if (auto* layer = reinterpret_cast<WinsockLayer*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+      layer->OnNotify(lparam);
+    }
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+void WinsockLayer::OnNotify(LPARAM lparam) {
+  // One message serves readiness and lookup completion; the low word tells them apart: a
+  // readiness event is FD_READ (1), while a lookup reports the host entry's size, never 1.
+  if (WSAGETSELECTEVENT(lparam) == FD_READ) {
+    events_.OnReadable();
+    return;
+  }
+  net::Ipv4Address address = 0;
+  bool succeeded = WSAGETASYNCERROR(lparam) == 0;
+  if (succeeded) {
+    const auto* entry = reinterpret_cast<const hostent*>(lookup_area_.data());
+    succeeded = entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list &&
+                entry->h_addr_list[0];
+    if (succeeded)
+      std::memcpy(&address, entry->h_addr_list[0], sizeof(address));
+  }
+  events_.OnLookupFinished(succeeded, address);
+}
+
+}  // namespace tempiko::win32

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include <array>
+#include <memory>
+
+#include "net/socket_layer.h"
+
+namespace tempiko::win32 {
+
+// The Windows Sockets 1.1 layer of one UDP endpoint. Its notifications arrive as message 1125
+// on a hidden window of its own, created on (and so served by) the calling thread, which must
+// be the window thread.
+class WinsockLayer final : public net::SocketLayer {
+ public:
+  static constexpr UINT kNotifyMessage = WM_USER + 101;  // 1125
+  static constexpr int kLookupAreaSize = 1024;
+
+  explicit WinsockLayer(net::SocketEvents& events);
+  ~WinsockLayer() override;
+  WinsockLayer(const WinsockLayer&) = delete;
+  WinsockLayer& operator=(const WinsockLayer&) = delete;
+
+  int Startup() override;
+  void Cleanup() override;
+  net::SocketHandle OpenDatagramSocket() override;
+  void SetDontLinger(net::SocketHandle socket) override;
+  int Bind(net::SocketHandle socket, net::Ipv4Address address, std::uint16_t port) override;
+  void SelectRead(net::SocketHandle socket) override;
+  void Close(net::SocketHandle socket) override;
+  net::Ipv4Address ParseAddress(const char* text) override;
+  void StartLookup(const char* host) override;
+  bool ProcessEventsUntil(const std::function<bool()>& finished,
+                          std::chrono::milliseconds limit) override;
+  int SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
+             net::Ipv4Address address, std::uint16_t port) override;
+  int ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
+                  net::Ipv4Address* from_address, std::uint16_t* from_port) override;
+  int LastError() override;
+
+  // Makes a layer per endpoint; the endpoints must be created on the window thread.
+  static net::SocketLayerFactory Factory();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnNotify(LPARAM lparam);
+
+  net::SocketEvents& events_;
+  HWND window_ = nullptr;
+  int startup_error_ = 0;
+  std::array<char, kLookupAreaSize> lookup_area_{};
+};
+
+}  // namespace tempiko::win32

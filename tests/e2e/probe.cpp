@@ -1,0 +1,79 @@
+// A test-only probe that drives the real program's window from outside, with standard window
+// messages only (no coordinates, no focus):
+//   probe wait  CLASS TITLE SECONDS     exits 0 once the window is visible
+//   probe text  CLASS TITLE CONTROL-ID  prints the control's text (UTF-8)
+//   probe click CLASS TITLE CONTROL-ID  clicks a button
+//   probe close CLASS TITLE             asks the window to close
+//   probe gone  CLASS TITLE SECONDS     exits 0 once no such window exists
+// CLASS or TITLE may be "-" for any.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "win32/text_encoding.h"
+
+namespace {
+
+HWND FindTarget(const wchar_t* class_name, const wchar_t* title) {
+  const auto any = [](const wchar_t* s) { return std::wstring(s) == L"-" ? nullptr : s; };
+  return FindWindowW(any(class_name), any(title));
+}
+
+bool WaitFor(const wchar_t* class_name, const wchar_t* title, int seconds, bool present) {
+  for (int waited = 0; waited <= seconds * 20; ++waited) {
+    HWND window = FindTarget(class_name, title);
+    if (present ? window && IsWindowVisible(window) : !window)
+      return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+HWND Control(HWND window, const wchar_t* id) {
+  return GetDlgItem(window, static_cast<int>(std::wcstol(id, nullptr, 10)));
+}
+
+int PrintText(HWND control) {
+  if (!control)
+    return 3;
+  const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(control, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+               reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  const std::string utf8 = tempiko::win32::WideToUtf8(text);
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  std::fputc('\n', stdout);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 4) {
+    std::fputs("usage: probe wait|text|click|close|gone CLASS TITLE [ARG]\n", stderr);
+    return 2;
+  }
+  const std::wstring command = argv[1];
+  const wchar_t* argument = argc > 4 ? argv[4] : L"0";
+  if (command == L"wait")
+    return WaitFor(argv[2], argv[3], std::wcstol(argument, nullptr, 10), true) ? 0 : 1;
+  if (command == L"gone")
+    return WaitFor(argv[2], argv[3], std::wcstol(argument, nullptr, 10), false) ? 0 : 1;
+  HWND window = FindTarget(argv[2], argv[3]);
+  if (!window)
+    return 1;
+  if (command == L"text")
+    return PrintText(Control(window, argument));
+  if (command == L"click") {
+    HWND button = Control(window, argument);
+    if (!button)
+      return 3;
+    SendMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == L"close")
+    return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  return 2;
+}

@@ -1,0 +1,148 @@
+// The UDP endpoint on real Winsock: the program's request from port 8263 to a real NTP server,
+// and the reply arriving as an event on the window thread.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "message_pump.h"
+#include "net/nmudp.h"
+#include "sync/ntp_message.h"
+#include "win32/win32_clock.h"
+#include "win32/winsock_layer.h"
+
+namespace tempiko {
+namespace {
+
+using net::TNMUDP;
+using win32::WinsockLayer;
+
+struct Received {
+  std::int32_t number_bytes = 0;
+  std::string from_ip;
+  std::int32_t port = 0;
+  DWORD thread = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+// An endpoint configured as the program's client endpoint, recording what arrives.
+class ClientEndpoint {
+ public:
+  explicit ClientEndpoint(std::int32_t local_port) : udp(WinsockLayer::Factory()) {
+    udp.RemotePort = 123;
+    udp.SetLocalPort(local_port);
+    udp.OnDataReceived = [this](TNMUDP& sender, std::int32_t number_bytes,
+                                const std::string& from_ip, std::int32_t port) {
+      Received r{number_bytes, from_ip, port, GetCurrentThreadId(), {}};
+      r.bytes.resize(sync::kMessageBufferSize);
+      const std::int32_t copied = sender.ReadDatagram(r.bytes);
+      r.bytes.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+      received.push_back(std::move(r));
+    };
+  }
+
+  void SendRequest(const std::string& host) {
+    sync::MessageBuffer request;
+    sync::BuildRequest(request);
+    udp.RemoteHost = host;
+    udp.SendDatagram(request, sync::kNtpMessageSize);
+  }
+
+  TNMUDP udp;
+  std::vector<Received> received;
+};
+
+std::string NtpServer() {
+  const char* server = std::getenv("TEMPIKO_NTP_SERVER");
+  return server ? server : "";
+}
+
+class WinsockEndpointTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (NtpServer().empty())
+      GTEST_SKIP() << "TEMPIKO_NTP_SERVER names no NTP server";
+  }
+};
+
+TEST_F(WinsockEndpointTest, ReplyOfRealServerArrivesOnWindowThreadAndDecodesToNow) {
+  ClientEndpoint client(8263);
+  client.SendRequest(NtpServer());
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return !client.received.empty(); }))
+      << "no reply from the NTP server at " << NtpServer();
+
+  const Received& reply = client.received.front();
+  EXPECT_EQ(reply.thread, GetCurrentThreadId());
+  EXPECT_EQ(reply.number_bytes, 48);
+  EXPECT_EQ(reply.from_ip, NtpServer());
+  EXPECT_EQ(reply.port, 123);
+  ASSERT_EQ(reply.bytes.size(), sync::kNtpMessageSize);
+
+  sync::MessageBuffer message{};
+  std::copy(reply.bytes.begin(), reply.bytes.end(), message.begin());
+  const sync::NtpHeader header = sync::DecodeHeader(message);
+  EXPECT_EQ(header.mode, 4);  // server
+  EXPECT_EQ(header.stratum, 8);
+  // The server shares this machine's clock.
+  const double transmit = sync::NtpTimeToDateTime(message, sync::ntp_field::kTransmitTimestamp);
+  const double host_utc = win32::Win32Clock().UtcNow();
+  EXPECT_LT(std::abs(transmit - host_utc) * sync::kSecondsPerDay, 1.0);
+}
+
+TEST_F(WinsockEndpointTest, HostNameIsLookedUpAsynchronously) {
+  ClientEndpoint client(8263);
+  client.SendRequest("localhost");
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return !client.received.empty(); }));
+  EXPECT_EQ(client.received.front().from_ip, "127.0.0.1");
+  EXPECT_EQ(client.received.front().number_bytes, 48);
+}
+
+TEST_F(WinsockEndpointTest, TwoDatagramsBackToBackGiveTwoEvents) {
+  ClientEndpoint client(8263);
+  TNMUDP sender(WinsockLayer::Factory());
+  sender.SetLocalPort(8264);
+  sender.RemoteHost = "127.0.0.1";
+  sender.RemotePort = 8263;
+  const std::vector<std::uint8_t> first(60, 0x11);
+  const std::vector<std::uint8_t> second(30, 0x22);
+  sender.SendDatagram(first, 60);
+  sender.SendDatagram(second, 30);
+
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return client.received.size() == 2; }));
+  EXPECT_EQ(client.received[0].number_bytes, 60);
+  EXPECT_EQ(client.received[0].bytes.size(), 50u);  // the destination's capacity, no more
+  EXPECT_EQ(client.received[0].bytes.front(), 0x11);
+  EXPECT_EQ(client.received[1].number_bytes, 30);
+  EXPECT_EQ(client.received[1].bytes, second);
+  EXPECT_EQ(client.received[1].port, 8264);
+}
+
+TEST_F(WinsockEndpointTest, PortAlreadyInUseLeavesSecondEndpointSilentlyDeaf) {
+  ClientEndpoint holder(8263);
+  ClientEndpoint deaf(8263);  // created without any failure
+
+  TNMUDP sender(WinsockLayer::Factory());
+  sender.SetLocalPort(8265);
+  sender.RemoteHost = "127.0.0.1";
+  sender.RemotePort = 8263;
+  const std::vector<std::uint8_t> datagram(48, 0x33);
+  sender.SendDatagram(datagram, 48);
+
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return !holder.received.empty(); }));
+  // Give a stray second delivery every chance to show up.
+  test::PumpMessagesUntil([] { return false; }, 200);
+  EXPECT_TRUE(deaf.received.empty());
+}
+
+TEST_F(WinsockEndpointTest, NullRemoteAddressSendsNothing) {
+  ClientEndpoint client(8263);
+  bool sent = false;
+  client.udp.OnDataSend = [&](TNMUDP&) { sent = true; };
+  EXPECT_THROW(client.SendRequest("0.0.0.0"), net::UDPSockError);
+  EXPECT_FALSE(sent);
+}
+
+}  // namespace
+}  // namespace tempiko
