@@ -1,1 +1,216 @@
-// Implementation follows.
+#include "net/nmudp.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace tempiko::net {
+
+namespace {
+
+// Every call site checks errors against WSAEWOULDBLOCK; see CheckSocketError for the odd test.
+constexpr int kToleratedError = kWsaEWouldBlock;
+
+// The levels of the endpoint's own status texts.
+constexpr std::int32_t kLevelSending = 2;
+constexpr std::int32_t kLevelLibrary = 8;
+constexpr std::int32_t kLevelCheckingError = 16;
+
+// Ports are held as 32-bit properties; the socket library sees only their low 16 bits.
+std::uint16_t LowPortBits(std::int32_t port) {
+  return static_cast<std::uint16_t>(static_cast<std::uint32_t>(port) & 0xFFFFu);
+}
+
+// The dotted form of an address held in network byte order, byte by byte as it lies in memory.
+std::string FormatAddress(Ipv4Address address) {
+  unsigned char bytes[4];
+  std::memcpy(bytes, &address, sizeof bytes);
+  char text[16];
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d", bytes[0], bytes[1], bytes[2], bytes[3]);
+  return text;
+}
+
+}  // namespace
+
+TNMUDP::TNMUDP(const SocketLayerFactory& make_layer) {
+  ready_ = false;
+  layer_ = make_layer(*this);
+  ReportLevel = 1;
+
+  ReportStatus(kLevelLibrary, "Initializing Winsock");
+  if (layer_->Startup() != 0) {
+    // A tolerated failure leaves the endpoint without a socket, but created.
+    CheckSocketError(kToleratedError);
+  } else {
+    CreateSocket(/*set_dont_linger=*/true);
+  }
+  ready_ = true;
+}
+
+TNMUDP::~TNMUDP() {
+  // The socket is not closed here: ending this endpoint's use of the library releases it.
+  layer_->Cleanup();
+}
+
+void TNMUDP::CreateSocket(bool set_dont_linger) {
+  socket_ = layer_->OpenDatagramSocket();
+  try {
+    if (socket_ == kInvalidSocket) {
+      CheckSocketError(kToleratedError);
+    }
+    if (set_dont_linger) {
+      layer_->SetDontLinger(socket_);
+    }
+  } catch (...) {
+    layer_->Cleanup();
+    throw;
+  }
+}
+
+void TNMUDP::SetLocalPort(std::int32_t port) {
+  Close();
+  layer_->Cleanup();
+  if (layer_->Startup() != 0) {
+    CheckSocketError(kToleratedError);
+  }
+  CreateSocket(/*set_dont_linger=*/false);
+  local_port_ = port;
+  StartListening();
+}
+
+void TNMUDP::StartListening() {
+  const Ipv4Address any = layer_->ParseAddress("0.0.0.0");
+  lookup_finished_ = false;
+  // Neither result is examined: a port already in use leaves the endpoint deaf, unnoticed.
+  layer_->Bind(socket_, any, LowPortBits(local_port_));
+  layer_->SelectRead(socket_);
+}
+
+void TNMUDP::Close() {
+  if (socket_ != kInvalidSocket) {
+    layer_->Close(socket_);
+    // Forget the handle at once: the library may hand the same number to a later socket.
+    socket_ = kInvalidSocket;
+  }
+}
+
+void TNMUDP::SendDatagram(std::span<const std::uint8_t> buff, std::int32_t length) {
+  std::vector<std::uint8_t> copy(buff.begin(), buff.end());
+
+  // A zero length gets exactly one chance to be repaired by the listener.
+  for (int attempt = 0; length == 0; ++attempt) {
+    if (attempt != 0 || !OnBufferInvalid) {
+      throw Exception("Invalid buffer");
+    }
+    bool handled = false;
+    OnBufferInvalid(handled, copy, length);
+    if (!handled) {
+      throw Exception("Invalid buffer");
+    }
+  }
+  // A negative length, or one beyond the bytes we hold, would make sendto read past the copy.
+  if (length < 0 || static_cast<std::size_t>(length) > copy.size()) {
+    throw Exception("Invalid buffer");
+  }
+
+  const Ipv4Address address = ResolveRemoteHost();
+  if (address == 0) {
+    throw UDPSockError("Null Remote Address");
+  }
+  ReportStatus(kLevelSending, "Sending Data");
+  // A failed send is not reported; the datagram counts as handed over either way.
+  layer_->SendTo(socket_, copy.data(), length, address, LowPortBits(RemotePort));
+  if (OnDataSend) {
+    OnDataSend(*this);
+  }
+}
+
+Ipv4Address TNMUDP::ResolveRemoteHost() {
+  if (RemoteHost.size() > kMaxHostLength) {
+    throw UDPSockError("Host Lookup Canceled");
+  }
+  // The library sees the text up to its first zero byte, as a C string.
+  const std::string host = RemoteHost.c_str();
+  const Ipv4Address dotted = layer_->ParseAddress(host.c_str());
+  if (dotted != kAddressNone) {
+    return dotted;  // a dotted address never starts a lookup
+  }
+
+  for (int attempt = 0;; ++attempt) {
+    lookup_finished_ = false;
+    layer_->StartLookup(host.c_str());
+    // Events of the window thread, datagrams included, are handled while we wait. A lookup
+    // that does not finish in time counts as a failed one.
+    const bool finished =
+        layer_->ProcessEventsUntil([this] { return lookup_finished_; }, kLookupLimit);
+    if (finished && lookup_succeeded_) {
+      return lookup_address_;
+    }
+    if (attempt == 1) {
+      throw UDPSockError("Host Lookup Canceled");
+    }
+    bool handled = false;
+    if (OnInvalidHost) {
+      OnInvalidHost(handled);
+    }
+    if (!handled) {
+      throw UDPSockError("Host Lookup Canceled");
+    }
+  }
+}
+
+void TNMUDP::OnReadable() {
+  if (!ready_) {
+    return;
+  }
+  // One receive per notification. The datagram leaves the socket even when nobody listens.
+  Ipv4Address from_address = 0;
+  std::uint16_t from_port = 0;
+  last_byte_count_ = layer_->ReceiveFrom(socket_, receive_area_.data(), kReceiveAreaSize,
+                                         &from_address, &from_port);
+  if (OnDataReceived) {
+    OnDataReceived(*this, last_byte_count_, FormatAddress(from_address), from_port);
+  }
+}
+
+void TNMUDP::OnLookupFinished(bool succeeded, Ipv4Address address) {
+  if (!ready_) {
+    return;
+  }
+  lookup_finished_ = true;
+  lookup_succeeded_ = succeeded;
+  lookup_address_ = address;
+}
+
+std::int32_t TNMUDP::ReadDatagram(std::span<std::uint8_t> dest) const {
+  if (last_byte_count_ <= 0) {
+    return last_byte_count_;  // nothing to copy; -1 after a failed receive
+  }
+  const std::size_t count = std::min(static_cast<std::size_t>(last_byte_count_), dest.size());
+  std::copy_n(receive_area_.begin(), count, dest.begin());
+  return static_cast<std::int32_t>(count);
+}
+
+void TNMUDP::CheckSocketError(int tolerated) {
+  ReportStatus(kLevelCheckingError, "Checking Error In Error Manager");
+  last_error_ = layer_->LastError();
+  // Containment, not equality: every bit of the tolerated number must be set in the error, so
+  // with 10035 the numbers 10039, 10043 and 10047 pass as well.
+  if ((tolerated & last_error_) == tolerated) {
+    return;
+  }
+  std::string message;
+  if (last_error_ != 0) {
+    message = "Unknown Error No. " + std::to_string(last_error_);
+  }
+  ReportStatus(kLevelLibrary, "Looking Up Error Message" + message);
+  throw UDPSockError(message);
+}
+
+void TNMUDP::ReportStatus(std::int32_t level, const std::string& text) {
+  if (level <= ReportLevel && OnStatus) {
+    OnStatus(*this, text);
+  }
+}
+
+}  // namespace tempiko::net

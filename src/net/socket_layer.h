@@ -60,6 +60,8 @@ class SocketLayer {
   // inet_addr: the dotted address in the text, or kAddressNone.
   virtual Ipv4Address ParseAddress(const char* text) = 0;
   // Starts an asynchronous lookup of the host name; completion arrives as OnLookupFinished.
+  // A new lookup supersedes one still pending: only the latest lookup's completion is
+  // delivered, so a late answer for an abandoned (timed-out) lookup never passes for it.
   virtual void StartLookup(const char* host) = 0;
   // Runs the window thread's pending events until `finished` answers true or `limit` has
   // passed; answers whether `finished` became true.
