@@ -34,6 +34,9 @@ WinsockLayer::WinsockLayer(net::SocketEvents& events) : events_(events) {
 }
 
 WinsockLayer::~WinsockLayer() {
+  // A lookup still running would write into the lookup area after it is gone.
+  if (lookup_task_)
+    WSACancelAsyncRequest(lookup_task_);
   if (window_) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
@@ -83,7 +86,13 @@ net::Ipv4Address WinsockLayer::ParseAddress(const char* text) {
 }
 
 void WinsockLayer::StartLookup(const char* host) {
-  if (!WSAAsyncGetHostByName(window_, kNotifyMessage, host, lookup_area_.data(), kLookupAreaSize)) {
+  // A new lookup replaces one still pending: both would write the one lookup area, and a late
+  // answer must not be taken for the new host's.
+  if (lookup_task_)
+    WSACancelAsyncRequest(lookup_task_);
+  lookup_task_ =
+      WSAAsyncGetHostByName(window_, kNotifyMessage, host, lookup_area_.data(), kLookupAreaSize);
+  if (!lookup_task_) {
     // The lookup could not even start: report it as a failed one.
     PostMessageW(window_, kNotifyMessage, 0, WSAMAKEASYNCREPLY(0, WSAGetLastError()));
   }
@@ -142,20 +151,24 @@ net::SocketLayerFactory WinsockLayer::Factory() {
 LRESULT CALLBACK WinsockLayer::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == kNotifyMessage) {
     if (auto* layer = reinterpret_cast<WinsockLayer*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
-      layer->OnNotify(lparam);
+      layer->OnNotify(wparam, lparam);
     }
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-void WinsockLayer::OnNotify(LPARAM lparam) {
+void WinsockLayer::OnNotify(WPARAM wparam, LPARAM lparam) {
   // One message serves readiness and lookup completion; the low word tells them apart: a
   // readiness event is FD_READ (1), while a lookup reports the host entry's size, never 1.
   if (WSAGETSELECTEVENT(lparam) == FD_READ) {
     events_.OnReadable();
     return;
   }
+  // Only the latest lookup's completion counts (a failure to start one carries no task).
+  if (reinterpret_cast<HANDLE>(wparam) != lookup_task_)
+    return;
+  lookup_task_ = nullptr;
   net::Ipv4Address address = 0;
   bool succeeded = WSAGETASYNCERROR(lparam) == 0;
   if (succeeded) {

@@ -45,11 +45,12 @@ class WinsockLayer final : public net::SocketLayer {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  void OnNotify(LPARAM lparam);
+  void OnNotify(WPARAM wparam, LPARAM lparam);
 
   net::SocketEvents& events_;
   HWND window_ = nullptr;
   int startup_error_ = 0;
+  HANDLE lookup_task_ = nullptr;  // the pending host lookup, if any
   std::array<char, kLookupAreaSize> lookup_area_{};
 };
 
