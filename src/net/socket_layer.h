@@ -69,8 +69,8 @@ class SocketLayer {
                                   std::chrono::milliseconds limit) = 0;
 
   // sendto: the byte count sent or -1 (see LastError). Port in host order.
-  virtual int SendTo(SocketHandle socket, const std::uint8_t* data, int length,
-                     Ipv4Address address, std::uint16_t port) = 0;
+  virtual int SendTo(SocketHandle socket, const std::uint8_t* data, int length, Ipv4Address address,
+                     std::uint16_t port) = 0;
   // recvfrom into `area`: the byte count or -1; a datagram larger than `capacity` is taken
   // from the socket and counts as a failed receive. Sender's port in host order.
   virtual int ReceiveFrom(SocketHandle socket, std::uint8_t* area, int capacity,
