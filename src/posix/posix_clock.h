@@ -20,6 +20,10 @@ class PosixClock : public sync::SystemClock {
 
   // Reports the NT family: the clock reading never falls back to counting ticks.
   int PlatformId() override { return 2; }
+
+  // The native build never sets the clock: both answer "privilege not held".
+  int SetSystemTime(const sync::CalendarFields&) override { return sync::kErrorPrivilegeNotHeld; }
+  int SetLocalTime(const sync::CalendarFields&) override { return sync::kErrorPrivilegeNotHeld; }
 };
 
 }  // namespace tempiko::posix

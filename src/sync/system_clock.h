@@ -26,6 +26,16 @@ class SystemClock {
   // The platform identifier the operating system reports: 1 for the Windows 95/98/Me family,
   // 2 for the NT family (every Windows this program runs on today).
   virtual int PlatformId() = 0;
+
+  // Sets the system clock from a UTC date and time (SetSystemTime), having first enabled the
+  // privilege the system asks for. Answers 0 on success, else the platform's error number.
+  virtual int SetSystemTime(const CalendarFields& utc) = 0;
+  // The same from a local date and time (SetLocalTime).
+  virtual int SetLocalTime(const CalendarFields& local) = 0;
 };
+
+// Platform error numbers a refused clock setting is reported with.
+inline constexpr int kErrorAccessDenied = 5;
+inline constexpr int kErrorPrivilegeNotHeld = 1314;
 
 }  // namespace tempiko::sync

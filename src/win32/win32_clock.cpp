@@ -39,6 +39,49 @@ std::int64_t LocalBiasAtUtc(std::uint64_t utc_filetime) {
          static_cast<std::int64_t>(ToUint64(utc_whole_ms));
 }
 
+SYSTEMTIME ToSystemTime(const sync::CalendarFields& fields) {
+  SYSTEMTIME st{};  // the day of the week is left 0: the setting calls ignore it
+  st.wYear = static_cast<WORD>(fields.year);
+  st.wMonth = static_cast<WORD>(fields.month);
+  st.wDay = static_cast<WORD>(fields.day);
+  st.wHour = static_cast<WORD>(fields.hour);
+  st.wMinute = static_cast<WORD>(fields.minute);
+  st.wSecond = static_cast<WORD>(fields.second);
+  st.wMilliseconds = static_cast<WORD>(fields.millisecond);
+  return st;
+}
+
+// Enables SE_SYSTEMTIME_NAME in the process token; answers 0 or the error that prevented it.
+int EnableSystemTimePrivilege() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    return static_cast<int>(GetLastError());
+  }
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  int error = 0;
+  if (!LookupPrivilegeValueW(nullptr, L"SeSystemtimePrivilege", &privileges.Privileges[0].Luid) ||
+      !AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr)) {
+    error = static_cast<int>(GetLastError());
+  } else if (GetLastError() == ERROR_NOT_ALL_ASSIGNED) {
+    error = ERROR_PRIVILEGE_NOT_HELD;  // the account does not hold it at all
+  }
+  CloseHandle(token);
+  return error;
+}
+
+template <typename SetFunction>
+int SetClock(SetFunction set, const sync::CalendarFields& fields) {
+  // A privilege that cannot be enabled is not final: the setting itself gives the verdict.
+  EnableSystemTimePrivilege();
+  const SYSTEMTIME st = ToSystemTime(fields);
+  if (set(&st))
+    return 0;
+  const auto error = static_cast<int>(GetLastError());
+  return error != 0 ? error : ERROR_PRIVILEGE_NOT_HELD;
+}
+
 FILETIME ReadSystemTime(void(__stdcall* precise)(void*)) {
   FILETIME now;
   if (precise) {
@@ -95,6 +138,14 @@ double Win32Clock::ZoneShift(sync::DateTime local) {
                                         static_cast<std::int64_t>(ToUint64(utc_ft)));
   // Zones are whole minutes apart from UTC; the round trip must not add the sub-ms part.
   return std::round(bias / 600'000'000.0) / 1440.0;
+}
+
+int Win32Clock::SetSystemTime(const sync::CalendarFields& utc) {
+  return SetClock(::SetSystemTime, utc);
+}
+
+int Win32Clock::SetLocalTime(const sync::CalendarFields& local) {
+  return SetClock(::SetLocalTime, local);
 }
 
 std::uint32_t Win32Clock::TickCount() {

@@ -23,6 +23,10 @@ class Win32Clock final : public sync::SystemClock {
   double ZoneShift(sync::DateTime local) override;
   std::uint32_t TickCount() override;
   int PlatformId() override;
+  // Both enable the system-time privilege of the process token first: without it Windows
+  // refuses the setting even to an administrator.
+  int SetSystemTime(const sync::CalendarFields& utc) override;
+  int SetLocalTime(const sync::CalendarFields& local) override;
 
  private:
   using PreciseTimeFunction = void(__stdcall*)(void*);

@@ -2,13 +2,14 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "sync/date_time.h"
 #include "sync/system_clock.h"
 
 namespace tempiko::fakes {
 
-// A clock whose readings the test sets. Local time, zone shift and tick count stand still
+// A recording clock whose readings the test sets. Local time, zone shift and tick count stand still
 // until the test moves them, so every reading is known in advance. The clock may be read from
 // a worker thread while the test moves it, hence the lock.
 class FakeClock : public sync::SystemClock {
@@ -32,6 +33,31 @@ class FakeClock : public sync::SystemClock {
   int PlatformId() override {
     std::lock_guard lock(mutex_);
     return platform_id_;
+  }
+
+  // Records the setting; answers the error the test chose (0: accepted). The readings do not
+  // move: the test decides what the clock reads afterwards.
+  int SetSystemTime(const sync::CalendarFields& utc) override {
+    std::lock_guard lock(mutex_);
+    system_time_settings_.push_back(utc);
+    return set_error_;
+  }
+  int SetLocalTime(const sync::CalendarFields& local) override {
+    std::lock_guard lock(mutex_);
+    local_time_settings_.push_back(local);
+    return set_error_;
+  }
+  void SetSettingError(int error) {
+    std::lock_guard lock(mutex_);
+    set_error_ = error;
+  }
+  std::vector<sync::CalendarFields> SystemTimeSettings() {
+    std::lock_guard lock(mutex_);
+    return system_time_settings_;
+  }
+  std::vector<sync::CalendarFields> LocalTimeSettings() {
+    std::lock_guard lock(mutex_);
+    return local_time_settings_;
   }
 
   void SetLocalNow(sync::DateTime local) {
@@ -65,6 +91,9 @@ class FakeClock : public sync::SystemClock {
   double zone_shift_ = kJapanShift;
   std::uint32_t tick_count_ = 0;
   int platform_id_ = kPlatformNt;
+  int set_error_ = 0;
+  std::vector<sync::CalendarFields> system_time_settings_;
+  std::vector<sync::CalendarFields> local_time_settings_;
 };
 
 }  // namespace tempiko::fakes

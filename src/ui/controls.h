@@ -1,0 +1,81 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tempiko::ui {
+
+// The main window's controls as the program's logic sees them. Each kind is a small interface
+// with one Win32 implementation (the real controls) and an in-memory one (memory_controls.h)
+// for tests. Texts are UTF-8. The handlers that use them run on the window thread.
+
+class TControl {
+ public:
+  virtual ~TControl() = default;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+};
+
+// A control with one text: a button's or label's caption, an edit's text, a status bar's
+// single text.
+class TTextControl : public TControl {
+ public:
+  virtual std::string Text() const = 0;
+  virtual void SetText(const std::string& text) = 0;
+};
+
+class TButton : public TTextControl {
+ public:
+  std::function<void()> OnClick;
+  // What a click does, also while the button is disabled (as when the program presses it).
+  void Click() {
+    if (OnClick)
+      OnClick();
+  }
+};
+
+class TLabel : public TTextControl {};
+
+class TStatusBar : public TTextControl {};
+
+// An editable drop-down list: its text, its entries and the selected one (-1: none).
+class TComboBox : public TTextControl {
+ public:
+  virtual std::vector<std::string> Items() const = 0;
+  virtual void SetItems(const std::vector<std::string>& items) = 0;
+  virtual int ItemIndex() const = 0;
+  // Selects the entry (its text becomes the box's text); -1 selects none.
+  virtual void SetItemIndex(int index) = 0;
+};
+
+// The log: lines are only ever appended.
+class TMemo : public TControl {
+ public:
+  virtual void Append(const std::string& line) = 0;
+  virtual std::vector<std::string> Lines() const = 0;
+};
+
+// A number field with arrows. A field with limits keeps its value inside them; a text that is
+// not a whole number reads as the minimum.
+class TSpinEdit : public TControl {
+ public:
+  virtual int Value() const = 0;
+  virtual void SetValue(int value) = 0;
+};
+
+class TCheckBox : public TControl {
+ public:
+  virtual bool Checked() const = 0;
+  virtual void SetChecked(bool checked) = 0;
+};
+
+class TRadioGroup : public TControl {
+ public:
+  virtual int ItemIndex() const = 0;
+  virtual void SetItemIndex(int index) = 0;
+};
+
+}  // namespace tempiko::ui
