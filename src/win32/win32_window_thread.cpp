@@ -1,0 +1,125 @@
+#include "win32/win32_window_thread.h"
+
+#include <exception>
+
+#include "base/errors.h"
+
+namespace tempiko::win32 {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TempikoWindowThread";
+constexpr UINT kInvokeMessage = WM_APP + 1;
+
+}  // namespace
+
+// One worker's request. Shared, because a worker that gave up at shut-down leaves it behind
+// in the message queue.
+struct Win32WindowThread::Call {
+  std::function<void()> action;
+  std::exception_ptr error;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ~Call() { CloseHandle(done); }
+};
+
+Win32WindowThread::Win32WindowThread() : thread_id_(GetCurrentThreadId()) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = &Win32WindowThread::WindowProc;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.lpszClassName = kWindowClass;
+  RegisterClassW(&window_class);  // a second registration fails harmlessly
+  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  shutdown_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+Win32WindowThread::~Win32WindowThread() {
+  Shutdown();
+  for (const auto& [id, timer] : timers_)
+    KillTimer(window_, id);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  DestroyWindow(window_);
+  // Calls still queued hold their own reference; the window is gone, so nobody runs them.
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, kInvokeMessage, kInvokeMessage, PM_REMOVE)) {
+    delete reinterpret_cast<std::shared_ptr<Call>*>(msg.lParam);
+  }
+  CloseHandle(shutdown_);
+}
+
+void Win32WindowThread::Shutdown() {
+  SetEvent(shutdown_);
+}
+
+void Win32WindowThread::Invoke(const std::function<void()>& action) {
+  if (GetCurrentThreadId() == thread_id_) {
+    action();
+    return;
+  }
+  if (WaitForSingleObject(shutdown_, 0) == WAIT_OBJECT_0)
+    throw EAbort();
+  auto call = std::make_shared<Call>();
+  call->action = action;
+  auto* message_ref = new std::shared_ptr<Call>(call);
+  if (!PostMessageW(window_, kInvokeMessage, 0, reinterpret_cast<LPARAM>(message_ref))) {
+    delete message_ref;
+    throw EAbort();
+  }
+  const HANDLE waits[] = {call->done, shutdown_};
+  if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0)
+    throw EAbort();
+  if (call->error)
+    std::rethrow_exception(call->error);
+}
+
+void Win32WindowThread::RunCall(LPARAM lparam) {
+  std::unique_ptr<std::shared_ptr<Call>> message_ref(
+      reinterpret_cast<std::shared_ptr<Call>*>(lparam));
+  Call& call = **message_ref;
+  try {
+    call.action();
+  } catch (...) {
+    call.error = std::current_exception();
+  }
+  SetEvent(call.done);
+}
+
+void Win32WindowThread::StartTimer(ui::TTimer& timer, std::uint32_t interval_ms) {
+  StopTimer(timer);
+  const UINT_PTR id = next_timer_id_++;
+  if (SetTimer(window_, id, interval_ms, nullptr))
+    timers_[id] = &timer;
+}
+
+void Win32WindowThread::StopTimer(ui::TTimer& timer) {
+  for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+    if (it->second == &timer) {
+      KillTimer(window_, it->first);
+      timers_.erase(it);
+      return;
+    }
+  }
+}
+
+void Win32WindowThread::OnTimer(UINT_PTR id) {
+  // A tick already queued for a timer stopped since is dropped.
+  const auto it = timers_.find(id);
+  if (it != timers_.end())
+    it->second->Tick();
+}
+
+LRESULT CALLBACK Win32WindowThread::WindowProc(HWND window, UINT message, WPARAM wparam,
+                                               LPARAM lparam) {
+  auto* self = reinterpret_cast<Win32WindowThread*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self && message == kInvokeMessage) {
+    self->RunCall(lparam);
+    return 0;
+  }
+  if (self && message == WM_TIMER) {
+    self->OnTimer(wparam);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+}  // namespace tempiko::win32

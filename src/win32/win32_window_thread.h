@@ -1,0 +1,44 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+
+#include "ui/timer.h"
+#include "ui/window_thread.h"
+
+namespace tempiko::win32 {
+
+// The window thread's services on a hidden window of its own: workers' Invoke calls and the
+// window timers. Create it on the window thread; its messages are served by that thread's
+// message loop.
+class Win32WindowThread final : public ui::WindowThread, public ui::TimerHost {
+ public:
+  Win32WindowThread();
+  ~Win32WindowThread() override;
+  Win32WindowThread(const Win32WindowThread&) = delete;
+  Win32WindowThread& operator=(const Win32WindowThread&) = delete;
+
+  void Invoke(const std::function<void()>& action) override;
+  void StartTimer(ui::TTimer& timer, std::uint32_t interval_ms) override;
+  void StopTimer(ui::TTimer& timer) override;
+
+  // From now on workers' Invoke calls end in EAbort, also those already waiting: the window
+  // is closing and will wait for its workers.
+  void Shutdown();
+
+ private:
+  struct Call;
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void RunCall(LPARAM lparam);
+  void OnTimer(UINT_PTR id);
+
+  HWND window_ = nullptr;
+  DWORD thread_id_ = 0;
+  HANDLE shutdown_ = nullptr;  // manual-reset event, set by Shutdown
+  std::map<UINT_PTR, ui::TTimer*> timers_;
+  UINT_PTR next_timer_id_ = 1;
+};
+
+}  // namespace tempiko::win32

@@ -1,0 +1,110 @@
+// The window thread's services on Win32: workers' Invoke calls run on the window thread in
+// order, failures travel back, shut-down releases waiting workers, and timers tick.
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "base/errors.h"
+#include "message_pump.h"
+#include "ui/timer.h"
+#include "win32/win32_host_resolver.h"
+#include "win32/win32_window_thread.h"
+#include "win32/worker_threads.h"
+
+namespace tempiko {
+namespace {
+
+using win32::ThreadWorkerStarter;
+using win32::Win32WindowThread;
+
+TEST(Win32WindowThread, WorkerCallsRunOnTheWindowThreadInOrder) {
+  Win32WindowThread window_thread;
+  std::vector<int> order;
+  std::vector<DWORD> threads;
+  bool worker_done = false;
+  {
+    ThreadWorkerStarter workers;
+    workers.Start([&] {
+      for (int step = 0; step < 5; ++step) {
+        window_thread.Invoke([&, step] {
+          order.push_back(step);
+          threads.push_back(GetCurrentThreadId());
+        });
+      }
+      window_thread.Invoke([&] { worker_done = true; });
+    });
+    ASSERT_TRUE(test::PumpMessagesUntil([&] { return worker_done; }));
+  }
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+  for (DWORD thread : threads)
+    EXPECT_EQ(thread, GetCurrentThreadId());
+}
+
+TEST(Win32WindowThread, FailureOnTheWindowThreadReachesTheWorker) {
+  Win32WindowThread window_thread;
+  std::string caught;
+  bool worker_done = false;
+  ThreadWorkerStarter workers;
+  workers.Start([&] {
+    try {
+      window_thread.Invoke([] { throw Exception("Null Remote Address"); });
+    } catch (const Exception& e) {
+      caught = e.what();
+    }
+    window_thread.Invoke([&] { worker_done = true; });
+  });
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return worker_done; }));
+  EXPECT_EQ(caught, "Null Remote Address");
+}
+
+TEST(Win32WindowThread, ShutdownEndsWaitingWorkersWithTheSilentAbort) {
+  bool aborted = false;
+  {
+    Win32WindowThread window_thread;
+    ThreadWorkerStarter workers;
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    workers.Start([&] {
+      SetEvent(started);
+      try {
+        window_thread.Invoke([] {});  // never served: the window thread does not pump
+      } catch (const EAbort&) {
+        aborted = true;
+      }
+    });
+    WaitForSingleObject(started, INFINITE);
+    CloseHandle(started);
+    window_thread.Shutdown();
+  }  // the workers are joined here, before the window thread goes
+  EXPECT_TRUE(aborted);
+}
+
+TEST(Win32WindowThread, TimerTicksUntilDisabled) {
+  Win32WindowThread window_thread;
+  ui::TTimer timer(window_thread, 20, false);
+  int ticks = 0;
+  timer.OnTimer = [&] {
+    if (++ticks == 3)
+      timer.SetEnabled(false);
+  };
+  timer.SetEnabled(true);
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return ticks == 3; }));
+  test::PumpMessagesUntil([] { return false; }, 100);
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST(Win32HostResolver, ParsesDottedTextAndLooksUpLocalNames) {
+  win32::Win32HostResolver resolver;
+  EXPECT_EQ(resolver.ParseAddress("127.0.0.1"), htonl(INADDR_LOOPBACK));
+  EXPECT_EQ(resolver.ParseAddress("ntp.example"), INADDR_NONE);
+  EXPECT_EQ(resolver.ParseAddress("255.255.255.255"), INADDR_NONE);
+  const auto localhost = resolver.LookupHost("localhost");
+  ASSERT_TRUE(localhost.has_value());
+  EXPECT_EQ(*localhost, htonl(INADDR_LOOPBACK));
+}
+
+}  // namespace
+}  // namespace tempiko
