@@ -1,0 +1,336 @@
+#include "app/ini_profile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <system_error>
+
+namespace tempiko::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A line "name=value" (value present) or any other text kept as a name without value.
+struct Entry {
+  std::string name;
+  std::optional<std::string> value;
+};
+
+// A section; the first one of a document is nameless and holds the lines before any header.
+struct Section {
+  std::string name;
+  std::vector<Entry> entries;
+};
+
+struct Document {
+  std::vector<Section> sections{Section{}};
+};
+
+// The blanks the profile functions strip; ^Z is the end-of-file mark of old DOS files.
+bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a';
+}
+
+// The first byte of a Shift-JIS double-byte character. No trail byte is ever a blank, a line
+// end, '=' or a quote, but ']' and every ASCII letter can be one.
+bool IsLeadByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+char FoldAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+// Names and values are C strings to the profile functions: a zero byte ends them.
+std::string UpToZero(std::string_view text) {
+  return std::string(text.substr(0, text.find('\0')));
+}
+
+// Names compare without regard to ASCII case; both bytes of a double-byte character compare
+// exactly, so that two different kanji never match.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (IsLeadByte(a[i])) {
+      if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1]))
+        return false;
+      ++i;
+    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The position of the line's last ']' that is a character of its own, or npos.
+std::size_t LastCloseBracket(std::string_view line) {
+  std::size_t found = std::string_view::npos;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (IsLeadByte(line[i])) {
+      ++i;
+    } else if (line[i] == ']') {
+      found = i;
+    }
+  }
+  return found;
+}
+
+void ParseLine(std::string_view line, Document& document) {
+  if (line.front() == '[') {
+    const std::size_t close = LastCloseBracket(line);
+    if (close != std::string_view::npos) {
+      document.sections.push_back({UpToZero(Trim(line.substr(1, close - 1))), {}});
+      return;  // text after the closing bracket is ignored
+    }
+  }
+  Entry entry;
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) {
+    entry.name = UpToZero(line);
+  } else {
+    entry.name = UpToZero(Trim(line.substr(0, equals)));
+    entry.value = UpToZero(Trim(line.substr(equals + 1)));
+  }
+  std::vector<Entry>& entries = document.sections.back().entries;
+  // As Wine does, a nameless line right after another nameless one is dropped.
+  if (entry.name.empty() && !entries.empty() && entries.back().name.empty())
+    return;
+  entries.push_back(std::move(entry));
+}
+
+Document Parse(std::string_view text) {
+  Document document;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", at);
+    if (end == std::string_view::npos)
+      end = text.size();
+    const std::string_view line = Trim(text.substr(at, end - at));
+    at = text.find_first_not_of("\r\n", end);
+    if (at == std::string_view::npos)
+      at = text.size();
+    if (!line.empty())
+      ParseLine(line, document);
+  }
+  return document;
+}
+
+std::string Serialize(const Document& document) {
+  std::string text;
+  for (const Section& section : document.sections) {
+    if (!section.name.empty())
+      text += "[" + section.name + "]\r\n";
+    for (const Entry& entry : section.entries) {
+      text += entry.name;
+      if (entry.value) {
+        text += '=';
+        text += *entry.value;
+      }
+      text += "\r\n";
+    }
+  }
+  return text;
+}
+
+// A nameless section is never found: only named ones answer to a name.
+Section* FindSection(Document& document, std::string_view name) {
+  name = Trim(name);
+  for (Section& section : document.sections) {
+    if (!section.name.empty() && SameName(section.name, name))
+      return &section;
+  }
+  return nullptr;
+}
+
+Entry* FindEntry(Section& section, std::string_view name) {
+  name = Trim(name);
+  for (Entry& entry : section.entries) {
+    if (SameName(entry.name, name))
+      return &entry;
+  }
+  return nullptr;
+}
+
+fs::path NativePath(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string ReadAll(std::istream& in) {
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// The file as the read calls see it: a missing or unreadable file reads as an empty one.
+Document LoadForReading(const std::string& path) {
+  std::ifstream in(NativePath(path), std::ios::binary);
+  if (!in)
+    return {};
+  return Parse(ReadAll(in));
+}
+
+// A change is made to the file's current content and written back whole. An existing file
+// must open for writing even when the change turns out to be none, as with the profile
+// functions; a missing one is created only when something is written.
+class Edit {
+ public:
+  explicit Edit(const std::string& path) : path_(NativePath(path)) {
+    std::error_code error;
+    if (!fs::exists(path_, error))
+      return;
+    std::fstream file(path_, std::ios::in | std::ios::out | std::ios::binary);
+    if (!file) {
+      writable_ = false;
+      return;
+    }
+    document_ = Parse(ReadAll(file));
+  }
+
+  bool writable() const { return writable_; }
+  Document& document() { return document_; }
+
+  bool Save() {
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    const std::string text = Serialize(document_);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return !out.fail();
+  }
+
+ private:
+  fs::path path_;
+  bool writable_ = true;
+  Document document_;
+};
+
+// The value as a buffer of `buffer_size` bytes receives it: one pair of surrounding quotes is
+// removed and at most buffer_size − 1 bytes come back.
+std::string CopyValue(std::string_view value, std::size_t buffer_size) {
+  if (buffer_size == 0)
+    return {};
+  bool quoted = false;
+  if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') &&
+      value.back() == value.front()) {
+    value.remove_prefix(1);
+    quoted = true;
+  }
+  const std::size_t room = buffer_size - 1;
+  if (value.size() > room)
+    return std::string(value.substr(0, room));  // the closing quote did not fit anyway
+  if (quoted)
+    value.remove_suffix(1);
+  return std::string(value);
+}
+
+}  // namespace
+
+std::vector<std::string> NamesThatFit(const std::vector<std::string>& names,
+                                      std::size_t buffer_size) {
+  std::vector<std::string> fitting;
+  std::size_t used = 1;  // the zero byte that ends the list
+  for (const std::string& name : names) {
+    if (used + name.size() + 1 > buffer_size)
+      break;
+    used += name.size() + 1;
+    fitting.push_back(name);
+  }
+  return fitting;
+}
+
+std::string IniProfile::GetString(std::string_view section, std::string_view key,
+                                  std::string_view default_value, std::size_t buffer_size) {
+  Document document = LoadForReading(path_);
+  if (Section* found = FindSection(document, section)) {
+    if (Entry* entry = FindEntry(*found, key); entry && entry->value)
+      return CopyValue(*entry->value, buffer_size);
+  }
+  if (buffer_size == 0)
+    return {};
+  return std::string(default_value.substr(0, buffer_size - 1));
+}
+
+bool IniProfile::WriteString(std::string_view section, std::string_view key,
+                             std::string_view value) {
+  Edit edit(path_);
+  if (!edit.writable())
+    return false;
+  Document& document = edit.document();
+  Section* target = FindSection(document, section);
+  if (!target) {
+    document.sections.push_back({std::string(Trim(section)), {}});
+    target = &document.sections.back();
+  }
+  const std::string new_value(Trim(value));
+  Entry* entry = FindEntry(*target, key);
+  if (entry && entry->value == new_value)
+    return true;  // nothing changes: the file is left alone
+  if (!entry) {
+    target->entries.push_back({std::string(Trim(key)), {}});
+    entry = &target->entries.back();
+  }
+  entry->value = new_value;
+  return edit.Save();
+}
+
+bool IniProfile::DeleteKey(std::string_view section, std::string_view key) {
+  Edit edit(path_);
+  if (!edit.writable())
+    return false;
+  Section* found = FindSection(edit.document(), section);
+  if (!found)
+    return true;
+  const Entry* entry = FindEntry(*found, key);
+  if (!entry)
+    return true;
+  found->entries.erase(found->entries.begin() + (entry - found->entries.data()));
+  return edit.Save();
+}
+
+bool IniProfile::EraseSection(std::string_view section) {
+  Edit edit(path_);
+  if (!edit.writable())
+    return false;
+  std::vector<Section>& sections = edit.document().sections;
+  // Every section of that name goes: a hand-edited file may repeat a header, and a rewrite of
+  // the section must not leave an older copy to be merged with it at the next start.
+  const auto before = sections.size();
+  const std::string_view name = Trim(section);
+  std::erase_if(sections,
+                [&](const Section& s) { return !s.name.empty() && SameName(s.name, name); });
+  if (sections.size() == before)
+    return true;
+  return edit.Save();
+}
+
+std::vector<std::string> IniProfile::KeyNames(std::string_view section, std::size_t buffer_size) {
+  Document document = LoadForReading(path_);
+  std::vector<std::string> names;
+  if (Section* found = FindSection(document, section)) {
+    for (const Entry& entry : found->entries) {
+      if (entry.value && !entry.name.empty() && entry.name.front() != ';')
+        names.push_back(entry.name);
+    }
+  }
+  return NamesThatFit(names, buffer_size);
+}
+
+bool IniProfile::HasKey(std::string_view section, std::string_view key) {
+  Document document = LoadForReading(path_);
+  Section* found = FindSection(document, section);
+  const Entry* entry = found ? FindEntry(*found, key) : nullptr;
+  return entry && entry->value;
+}
+
+}  // namespace tempiko::app

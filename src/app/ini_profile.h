@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "app/profile.h"
+
+namespace tempiko::app {
+
+// The private-profile semantics on a plain file, for the native build and its tests. Each call
+// reads the whole file, and a change writes it back whole, in exactly the layout Wine's
+// profile functions write: "[Section]" and "key=value" lines ended by CR LF, no blank lines,
+// names and values stripped of the blanks around them. Lines that are neither (comments, text
+// without an equals sign) are kept as they are. The bytes are never converted: a Shift-JIS
+// file stays Shift-JIS, and double-byte characters are never split or case-folded. Any bytes
+// load safely.
+class IniProfile : public Profile {
+ public:
+  // The path is UTF-8.
+  explicit IniProfile(std::string path) : path_(std::move(path)) {}
+
+  std::string GetString(std::string_view section, std::string_view key,
+                        std::string_view default_value, std::size_t buffer_size) override;
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
+  bool DeleteKey(std::string_view section, std::string_view key) override;
+  bool EraseSection(std::string_view section) override;
+  std::vector<std::string> KeyNames(std::string_view section, std::size_t buffer_size) override;
+  bool HasKey(std::string_view section, std::string_view key) override;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace tempiko::app

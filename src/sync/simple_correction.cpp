@@ -1,0 +1,55 @@
+#include "sync/simple_correction.h"
+
+#include "sync/clock_setting_text.h"
+
+namespace tempiko::sync {
+namespace {
+
+constexpr double kOneMinute = 1.0 / 1440.0;
+// A drift correction waits until a quarter of a day has passed since the last setting.
+constexpr double kMinimumDriftInterval = 0.25;
+
+}  // namespace
+
+void SimpleCorrection::Button5MouseDown() {
+  DateTime now = reader_.ClockNow();
+  // The seconds are taken after rounding to the millisecond: 29.9996 s counts as 30.
+  if (SplitDateTime(now).second >= 30)
+    now += kOneMinute;
+  CalendarFields minute = SplitDateTime(now);
+  minute.second = 0;
+  minute.millisecond = 0;
+  if (SetLocalClock(minute))
+    record_.HasLastTime = true;
+}
+
+void SimpleCorrection::ApplySimpleCorrection(DateTime since, int milliseconds_per_day) {
+  const DateTime elapsed = reader_.ClockNow() - since;
+  if (elapsed < kMinimumDriftInterval)
+    return;
+  const double correction = milliseconds_per_day / kMillisecondsPerDay * elapsed;
+  SetLocalClock(SplitDateTime(reader_.ClockNow() + correction));
+}
+
+bool SimpleCorrection::SetLocalClock(const CalendarFields& fields) {
+  const int error = reader_.clock().SetLocalTime(fields);
+  if (error != 0) {
+    if (show_status_)
+      show_status_(ClockSettingFailureText(error));
+    return false;
+  }
+  reader_.TakeBase();
+  record_.LastTime = reader_.ClockNow();
+  return true;
+}
+
+bool RunSimpleCorrectionStart(SimpleCorrection& correction, int milliseconds_per_day,
+                              const CorrectionRecord& record) {
+  if (milliseconds_per_day == 0)
+    return false;
+  if (record.LastTime != 0)
+    correction.ApplySimpleCorrection(record.LastTime, milliseconds_per_day);
+  return true;
+}
+
+}  // namespace tempiko::sync
