@@ -12,7 +12,7 @@ sync::DateTime FileTimeToDateTime(std::uint64_t filetime);
 std::uint64_t DateTimeToFileTime(sync::DateTime value);
 
 // The system clock of Windows. Reads only; it never sets anything.
-class Win32Clock final : public sync::SystemClock {
+class Win32Clock : public sync::SystemClock {
  public:
   Win32Clock();
 

@@ -1,0 +1,50 @@
+#pragma once
+
+// A host resolver whose names the test scripts: inet_addr for plain dotted quads, and a table
+// of names for the lookup. Every lookup is recorded.
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_socket_layer.h"
+#include "net/host_resolver.h"
+
+namespace tempiko::fakes {
+
+class ScriptedHostResolver final : public net::HostResolver {
+ public:
+  // Names the lookup finds; any other name is not found.
+  std::map<std::string, net::Ipv4Address> hosts;
+  std::vector<std::string> lookups;
+
+  // inet_addr for dotted quads (each part in decimal, leading zeros allowed); "255.255.255.255"
+  // reads as INADDR_NONE, as it does there.
+  net::Ipv4Address ParseAddress(const std::string& text) override {
+    int parts[4];
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%d.%d.%d.%d%c", &parts[0], &parts[1], &parts[2], &parts[3],
+                    &tail) != 4) {
+      return net::kAddressNone;
+    }
+    for (const int part : parts) {
+      if (part < 0 || part > 255) {
+        return net::kAddressNone;
+      }
+    }
+    return MakeAddress(parts[0], parts[1], parts[2], parts[3]);
+  }
+
+  std::optional<net::Ipv4Address> LookupHost(const std::string& name) override {
+    lookups.push_back(name);
+    const auto found = hosts.find(name);
+    if (found == hosts.end()) {
+      return std::nullopt;
+    }
+    return found->second;
+  }
+};
+
+}  // namespace tempiko::fakes
