@@ -20,8 +20,8 @@ class ScriptedHostResolver final : public net::HostResolver {
   std::map<std::string, net::Ipv4Address> hosts;
   std::vector<std::string> lookups;
 
-  // inet_addr for dotted quads (each part in decimal, leading zeros allowed); "255.255.255.255"
-  // reads as INADDR_NONE, as it does there.
+  // inet_addr for dotted quads (each part in decimal, leading zeros allowed). Like inet_addr,
+  // it answers INADDR_NONE for "255.255.255.255", which then goes to the lookup.
   net::Ipv4Address ParseAddress(const std::string& text) override {
     int parts[4];
     char tail = 0;
