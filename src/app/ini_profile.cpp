@@ -44,12 +44,31 @@ char FoldAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-std::string_view Trim(std::string_view text) {
+std::string_view TrimLeading(std::string_view text) {
   while (!text.empty() && IsBlank(text.front()))
     text.remove_prefix(1);
+  return text;
+}
+
+std::string_view Trim(std::string_view text) {
+  text = TrimLeading(text);
   while (!text.empty() && IsBlank(text.back()))
     text.remove_suffix(1);
   return text;
+}
+
+// The text cut to `room` bytes without leaving half a double-byte character at the end.
+std::string CutToCharacters(std::string_view text, std::size_t room) {
+  if (text.size() <= room)
+    return std::string(text);
+  std::size_t end = 0;
+  while (end < room) {
+    const std::size_t length = IsLeadByte(text[end]) ? 2 : 1;
+    if (end + length > room)
+      break;
+    end += length;
+  }
+  return std::string(text.substr(0, end));
 }
 
 // Names and values are C strings to the profile functions: a zero byte ends them.
@@ -228,7 +247,7 @@ std::string CopyValue(std::string_view value, std::size_t buffer_size) {
   }
   const std::size_t room = buffer_size - 1;
   if (value.size() > room)
-    return std::string(value.substr(0, room));  // the closing quote did not fit anyway
+    return CutToCharacters(value, room);  // the closing quote did not fit anyway
   if (quoted)
     value.remove_suffix(1);
   return std::string(value);
@@ -258,7 +277,7 @@ std::string IniProfile::GetString(std::string_view section, std::string_view key
   }
   if (buffer_size == 0)
     return {};
-  return std::string(default_value.substr(0, buffer_size - 1));
+  return CutToCharacters(default_value, buffer_size - 1);
 }
 
 bool IniProfile::WriteString(std::string_view section, std::string_view key,
@@ -266,18 +285,20 @@ bool IniProfile::WriteString(std::string_view section, std::string_view key,
   Edit edit(path_);
   if (!edit.writable())
     return false;
+  // As with Wine, names and the value lose their leading blanks only; trailing ones are
+  // written, and stripped when the file is read again.
   Document& document = edit.document();
   Section* target = FindSection(document, section);
   if (!target) {
-    document.sections.push_back({std::string(Trim(section)), {}});
+    document.sections.push_back({std::string(TrimLeading(section)), {}});
     target = &document.sections.back();
   }
-  const std::string new_value(Trim(value));
+  const std::string new_value(TrimLeading(value));
   Entry* entry = FindEntry(*target, key);
   if (entry && entry->value == new_value)
     return true;  // nothing changes: the file is left alone
   if (!entry) {
-    target->entries.push_back({std::string(Trim(key)), {}});
+    target->entries.push_back({std::string(TrimLeading(key)), {}});
     entry = &target->entries.back();
   }
   entry->value = new_value;

@@ -16,8 +16,9 @@ class Profile {
   virtual ~Profile() = default;
 
   // The key's value through a buffer of `buffer_size` bytes: at most buffer_size − 1 bytes come
-  // back (a double-byte character may be cut in half). One pair of matching quotes around the
-  // value is removed. A missing key, or a line without an equals sign, gives the default.
+  // back, and a double-byte character that does not fit whole is left out. One pair of
+  // matching quotes around the value is removed. A missing key, or a line without an equals
+  // sign, gives the default.
   virtual std::string GetString(std::string_view section, std::string_view key,
                                 std::string_view default_value, std::size_t buffer_size) = 0;
 
