@@ -82,6 +82,10 @@ SyncRun::~SyncRun() {
 void SyncRun::Button1Click() {
   const std::string server = ComboBox1.Text();
   if (server.empty()) {
+    // Nothing to run; an unattended start has nothing left to wait for.
+    if (UnattendedRun()) {
+      shell_.CloseMainWindow();
+    }
     return;
   }
   std::uint64_t run_number;
@@ -242,17 +246,13 @@ SyncRun::Outcome SyncRun::CorrectClock(DateTime offset) {
 }
 
 void SyncRun::EndAfterReply(int dial_result) {
-  const bool unattended = UnattendedRun();
   if (dial_result == drDialled) {
     // An unattended run closes right after: no hang-up worker would outlive it.
-    if (unattended) {
+    if (UnattendedRun()) {
       dial_.HangUp();
     } else {
       dial_.StartHangUpWorker();
     }
-  }
-  if (unattended) {
-    shell_.CloseMainWindow();
   }
   EndRun();
 }
@@ -269,16 +269,12 @@ void SyncRun::Timer2Timer() {
     }
     dial_result = dial_result_;
   }
-  const bool unattended = UnattendedRun();
-  if (unattended && dial_result == drDialled) {
+  if (dial_result == drDialled && UnattendedRun()) {
     dial_.HangUp();
   }
   EndRun();
   relay_.Clear();
   ShowStatus(kNoResponse);
-  if (unattended) {
-    shell_.CloseMainWindow();
-  }
 }
 
 void SyncRun::NMUDP1InvalidHost(bool& /*handled*/) {
@@ -314,6 +310,11 @@ void SyncRun::EndRun() {
   }
   Button1.SetEnabled(true);
   Timer2.SetEnabled(false);
+  // An unattended start ends with its run, however the run ended: otherwise a failure before
+  // the request would leave the program running, minimised, with nobody to close it.
+  if (UnattendedRun()) {
+    shell_.CloseMainWindow();
+  }
 }
 
 void SyncRun::ShowStatus(const std::string& text) {

@@ -52,6 +52,10 @@ struct SyncRunPorts {
 // send instant of its own run. And only the server's answer counts: a datagram is taken as the
 // reply only from the address and port the request went to, while the run awaits it.
 //
+// Under the unattended switch ("-d") the program lives for one run: every ending of the run
+// (reply, timeout, a server that cannot be found or used, a refused dial, a failed send, a
+// reply passed on to relay clients) closes the main window.
+//
 // The handlers run on the window thread, except where said otherwise. The worker (TRASThreed)
 // makes every change to the window through WindowThread::Invoke, in order, waiting for each.
 class SyncRun {
@@ -69,7 +73,8 @@ class SyncRun {
   SyncRun(const SyncRun&) = delete;
   SyncRun& operator=(const SyncRun&) = delete;
 
-  // Starts a run when the server box is not empty and no run is in progress.
+  // Starts a run when the server box is not empty and no run is in progress. Under the
+  // unattended switch an empty server box closes the main window: there is no run to wait for.
   void Button1Click();
   // The reply timeout.
   void Timer2Timer();
@@ -120,7 +125,8 @@ class SyncRun {
   Outcome JudgeAndCorrect(const AwaitedRun& run, DateTime t4);
   Outcome CorrectClock(DateTime offset);
   void EndAfterReply(int dial_result);
-  // Window thread: every ending: the run is over, Connect usable again, the timeout off.
+  // Window thread: every ending: the run is over, Connect usable again, the timeout off, and
+  // under the unattended switch the main window closes.
   void EndRun();
   // Worker: a failure the worker did not expect ends the run with its text on the status line.
   void EndAfterWorkerFailure(const std::string& text);

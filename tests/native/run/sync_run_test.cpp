@@ -522,7 +522,7 @@ TEST_P(UnresolvableServerTest, EndsTheRunWithServerNotFound) {
   EXPECT_TRUE(Button1.Enabled());
   EXPECT_FALSE(Timer2.Enabled());
   EXPECT_FALSE(run.RunInProgress());
-  EXPECT_EQ(shell.closes, 0);  // an unattended run stays open
+  EXPECT_EQ(shell.closes, 1);  // an unattended start ends with its run
   EXPECT_EQ(relay.clears, 0);
 }
 
@@ -535,6 +535,13 @@ TEST_F(SyncRunTest, EmptyServerBoxDoesNothing) {
   EXPECT_TRUE(Button1.Enabled());
   EXPECT_THAT(Log(), IsEmpty());
   EXPECT_FALSE(run.RunInProgress());
+  EXPECT_EQ(shell.closes, 0);
+
+  // An unattended start has no run to wait for.
+  shell.first_argument = "-d";
+  StartRun("");
+  EXPECT_EQ(workers.started, 0);
+  EXPECT_EQ(shell.closes, 1);
 }
 
 TEST_F(SyncRunTest, AddressTheEndpointCannotUseEndsTheRunAsInvalidHost) {
@@ -557,7 +564,7 @@ TEST_F(SyncRunTest, AddressTheEndpointCannotUseEndsTheRunAsInvalidHost) {
   const std::size_t lines = LogSize();
   timers.Advance(60000);
   EXPECT_EQ(LogSize(), lines);
-  EXPECT_EQ(shell.closes, 0);
+  EXPECT_EQ(shell.closes, 1);  // once, at the ending; no timeout follows
 }
 
 // --- One run at a time ---
@@ -830,7 +837,7 @@ TEST_F(SyncRunTest, ReplyGoesToWaitingRelayClientsInsteadOfTheClock) {
   EXPECT_TRUE(Button1.Enabled());
   EXPECT_FALSE(Timer2.Enabled());
   EXPECT_FALSE(run.RunInProgress());
-  EXPECT_EQ(shell.closes, 0);
+  EXPECT_EQ(shell.closes, 1);  // an unattended start ends with its run, forwarded or not
 }
 
 }  // namespace
