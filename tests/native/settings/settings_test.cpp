@@ -249,6 +249,29 @@ TEST_F(SettingsTest, LoadingRunsTheRelayHandlerForEachChange) {
   }
 }
 
+TEST_F(SettingsTest, AFileOfAnyBytesLoadsAsDefaults) {
+  std::string every_byte;
+  for (int i = 0; i < 256 * 4; ++i)
+    every_byte += static_cast<char>(i % 256 == '[' ? 'x' : i % 256);
+  std::string thousands_of_keys = "[Option]\r\n";
+  for (int i = 0; i < 5000; ++i)
+    thousands_of_keys += "k" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+  const std::string files[] = {
+      every_byte,
+      "[Option]\r\nEntry=" + std::string(1 << 20, '\x82'),  // a huge line of lead bytes
+      "Start=1\r\nHoseiGosa=5\r\n",                         // keys outside any section
+      thousands_of_keys,
+  };
+  for (const std::string& file : files) {
+    WriteBytes(path_, file);
+    Load();
+    EXPECT_EQ(radio_.ItemIndex(), 0);
+    EXPECT_EQ(tolerance_.Value(), 200);
+    EXPECT_EQ(servers_.Items(), builtin_);
+    EXPECT_FALSE(record_.HasLastTime);
+  }
+}
+
 TEST_F(SettingsTest, AFailedWriteStopsTheSaveAtThatKey) {
   Load();
   profile_.refused_key = "Agent";
