@@ -8,14 +8,14 @@ namespace tempiko::app {
 // window gives them. The Win32 window builds the real ones; tests use memory_controls.h.
 struct MainControls {
   // Left half.
-  ui::TComboBox& ComboBox1;    // server box
-  ui::TLabel& Label1;          // offset label ("±0" at start), lime on black
-  ui::TLabel& Label4;          // clock label ("0" at start), aqua on black
-  ui::TButton& Button1;        // "接続"
-  ui::TButton& Button2;        // "終了" or "閉じる"
-  ui::TButton& Button5;        // "0 補正"
-  ui::TButton& Button6;        // "詳細 >>" or "<< 詳細"
-  ui::TButton& Button7;        // "ｵﾌﾟｼｮﾝ" or "状態", hidden until the details area opens
+  ui::TComboBox& ComboBox1;  // server box
+  ui::TLabel& Label1;        // offset label ("±0" at start), lime on black
+  ui::TLabel& Label4;        // clock label ("0" at start), aqua on black
+  ui::TButton& Button1;      // "接続"
+  ui::TButton& Button2;      // "終了" or "閉じる"
+  ui::TButton& Button5;      // "0 補正"
+  ui::TButton& Button6;      // "詳細 >>" or "<< 詳細"
+  ui::TButton& Button7;  // "ｵﾌﾟｼｮﾝ" or "状態", hidden until the details area opens
   ui::TStatusBar& StatusBar1;  // the status line ("最終更新日＞" at design)
   // Details area: the log page and the options page.
   ui::TMemo& Memo1;
