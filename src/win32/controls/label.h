@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "ui/controls.h"
+#include "win32/controls/control_base.h"
+
+namespace tempiko::win32 {
+
+// A static text. With a width of 0 in its bounds it sizes itself to its text (one line), as
+// it does again after every change of text. Its colours can be set: lime on black for the
+// correction amount, aqua on black for the clock, blue or red for a link. Click, double-click
+// and mouse movement are reported.
+class Win32Label : public Win32TextControl<ui::TLabel> {
+ public:
+  Win32Label(const ControlParent& parent, const ControlSpec& spec);
+  ~Win32Label() override;
+
+  void SetText(const std::string& text) override;
+
+  // No value: the system's colour (the text colour, or the parent's background).
+  void SetColors(std::optional<COLORREF> text, std::optional<COLORREF> background);
+  std::optional<COLORREF> TextColor() const { return text_color_; }
+
+  std::function<void()> OnClick;
+  std::function<void()> OnDoubleClick;
+  std::function<void()> OnMouseMove;
+
+  void OnCommand(HWND from, WORD code) override;
+  HBRUSH OnColor(HWND from, HDC dc) override;
+
+ protected:
+  void Layout() override;
+
+ private:
+  static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                   UINT_PTR id, DWORD_PTR self);
+
+  bool auto_size_;
+  std::optional<COLORREF> text_color_;
+  std::optional<COLORREF> background_;
+  HBRUSH background_brush_ = nullptr;
+};
+
+}  // namespace tempiko::win32

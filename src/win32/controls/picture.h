@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+
+#include "ui/controls.h"
+#include "win32/controls/control_base.h"
+
+namespace tempiko::win32 {
+
+// A picture: an icon resource drawn stretched to the control's size (icons keep their
+// transparency on any background). A missing resource shows the system's application icon.
+class Win32Picture : public Win32Control<ui::TControl> {
+ public:
+  Win32Picture(const ControlParent& parent, const ControlSpec& spec, HINSTANCE module, int icon_id);
+  ~Win32Picture() override;
+
+  HICON icon() const { return icon_; }
+  std::function<void()> OnClick;
+
+  void OnCommand(HWND from, WORD code) override;
+  void OnDpiChanged() override;
+
+ private:
+  void LoadPicture();
+
+  HINSTANCE module_;
+  int icon_id_;
+  HICON icon_ = nullptr;
+};
+
+}  // namespace tempiko::win32
