@@ -13,7 +13,7 @@ Win32StatusBar::Win32StatusBar(const ControlParent& parent, const ControlSpec& s
 }
 
 std::string Win32StatusBar::Text() const {
-  // Part 0 holds the same text as the simple part, and WM_GETTEXT (a probe's way) reads it.
+  // Pane 0 holds the same text as the simple pane, and WM_GETTEXT (a probe's way) reads it.
   const auto length = LOWORD(SendMessageW(handle(), SB_GETTEXTLENGTHW, 0, 0));
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   SendMessageW(handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
