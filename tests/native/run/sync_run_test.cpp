@@ -782,6 +782,18 @@ TEST_F(SyncRunTest, DialDecisionStopEndsTheRunBeforeAnything) {
   EXPECT_THAT(resolver.lookups, IsEmpty());
 }
 
+TEST_F(SyncRunTest, UnattendedStartEndsAlsoWhenTheDialStepEndsTheRun) {
+  shell.first_argument = "-d";
+  dial.dial_result = drStop;  // refused: its own message stands
+  StartRun();
+  EXPECT_EQ(shell.closes, 1);
+
+  dial.dial_failure = "RAS unavailable";
+  StartRun();
+  EXPECT_EQ(shell.closes, 2);
+  EXPECT_THAT(sockets.sent, IsEmpty());
+}
+
 struct HangUpCase {
   const char* name;
   int dial_result;

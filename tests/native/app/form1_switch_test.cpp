@@ -1,0 +1,156 @@
+// The unattended starts as the main window acts on them: "-d" runs once and ends with its run,
+// however it ends; "-s" corrects the drift and ends; both keep the application minimised.
+
+#include <string>
+#include <tuple>
+
+#include "app/form1.h"
+#include "form1_fixture.h"
+
+namespace tempiko::app::form1_fixture {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+struct EndingCase {
+  const char* name;
+  const char* server;
+  enum { kNoReply, kFarAhead, kClose } reply;
+  const char* status;  // the status line at the end
+};
+
+void PrintTo(const EndingCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class RunEndingTest : public Form1Test,
+                      public ::testing::WithParamInterface<std::tuple<EndingCase, const char*>> {};
+
+TEST_P(RunEndingTest, UnattendedStartEndsWithItsRunInteractiveOneStaysOpen) {
+  const auto& [c, argument] = GetParam();
+  const bool unattended = std::string(argument) == "-d";
+  shell.first_argument = argument;
+  resolver.hosts["255.255.255.255"] = fakes::MakeAddress(255, 255, 255, 255);
+  TForm1& f = Create();
+  ComboBox1.Type(c.server);
+  f.ActOnSwitch();
+  if (!unattended)
+    f.Button1Click();  // the user presses Connect
+  if (c.reply == EndingCase::kFarAhead)
+    DeliverReply(3000);
+  else if (c.reply == EndingCase::kClose)
+    DeliverReply(50);
+  timers.Advance(30000);
+
+  EXPECT_EQ(shell.Count("CloseMainWindow"), unattended ? 1 : 0);
+  EXPECT_EQ(StatusBar1.Text(), c.status);
+  EXPECT_TRUE(Button1.Enabled());
+  EXPECT_FALSE(f.Run().RunInProgress());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RunEndingTest,
+    ::testing::Combine(
+        ::testing::Values(
+            EndingCase{"Corrected", kServerIp, EndingCase::kFarAhead, "補正完了"},
+            EndingCase{"WithinTolerance", kServerIp, EndingCase::kClose,
+                       "200ms以内誤差のため補正しませんでした"},
+            EndingCase{"Timeout", kServerIp, EndingCase::kNoReply,
+                       "サーバからの応答がありませんでした"},
+            EndingCase{"EmptyServerBox", "", EndingCase::kNoReply, "最終更新日＞不明"},
+            EndingCase{"NameNotFound", "unknown.example", EndingCase::kNoReply,
+                       "サーバーが見つかりません"},
+            EndingCase{"InvalidHost", "255.255.255.255", EndingCase::kNoReply,
+                       "サーバーが見つかりません"},
+            EndingCase{"SendFails", "0.0.0.0", EndingCase::kNoReply, "Null Remote Address"}),
+        ::testing::Values("", "-d")),
+    [](const auto& test_case) {
+      return std::string(std::get<0>(test_case.param).name) +
+             (std::string(std::get<1>(test_case.param)).empty() ? "Interactive" : "Unattended");
+    });
+
+TEST_F(Form1Test, UnattendedStartPressesConnectOnce) {
+  shell.first_argument = "-d";
+  TForm1& f = Create("Timer=1\r\n");  // in the tray, with a period
+  f.ActOnSwitch();
+  EXPECT_EQ(workers.started, 1);
+  ASSERT_EQ(client_sockets.sent.size(), 1u);
+  EXPECT_EQ(client_sockets.sent[0].address, kServerAddress);
+  EXPECT_EQ(client_sockets.sent[0].port, 123);
+  EXPECT_EQ(shell.Count("CloseMainWindow"), 0);  // until the run ends
+}
+
+struct SimpleStartCase {
+  const char* name;
+  const char* options;
+  int corrections;
+  bool closes;
+};
+
+void PrintTo(const SimpleStartCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class SimpleCorrectionStartTest : public Form1Test,
+                                  public ::testing::WithParamInterface<SimpleStartCase> {};
+
+TEST_P(SimpleCorrectionStartTest, CorrectsWhenItCanAndClosesWhenARateIsSet) {
+  const SimpleStartCase& c = GetParam();
+  shell.first_argument = "-s";
+  TForm1& f = Create(c.options);
+  f.ActOnSwitch();
+  EXPECT_EQ(system_clock.LocalTimeSettings().size(), static_cast<std::size_t>(c.corrections));
+  EXPECT_EQ(shell.Count("CloseMainWindow"), c.closes ? 1 : 0);
+  EXPECT_EQ(workers.started, 0);
+  if (c.corrections != 0) {
+    // Two days at 1000 ms a day, and LastTime moves to the setting.
+    EXPECT_THAT(system_clock.LocalTimeSettings(),
+                ElementsAre(sync::CalendarFields{2020, 1, 1, 12, 0, 2, 0}));
+    EXPECT_EQ(f.Record().LastTime, system_clock.LocalNow());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SimpleCorrectionStartTest,
+    ::testing::Values(SimpleStartCase{"NoRateStaysOpen",
+                                      "HoseiMSec=0\r\nLastTime=2019/12/30 12:00:00\r\n", 0, false},
+                      SimpleStartCase{"RateWithoutLastTimeCloses", "HoseiMSec=1000\r\n", 0, true},
+                      SimpleStartCase{"RateAndLastTimeCorrectsAndCloses",
+                                      "HoseiMSec=1000\r\nLastTime=2019/12/30 12:00:00\r\n", 1,
+                                      true}),
+    [](const auto& test_case) { return std::string(test_case.param.name); });
+
+TEST_F(Form1Test, ActivationMinimisesTheApplicationOnlyUnderASwitch) {
+  const struct {
+    const char* argument;
+    bool minimised;
+  } cases[] = {
+      {"", false}, {"-d", true}, {"-s", true}, {"-D", false}, {"/d", false}, {"-dx", false},
+  };
+  TForm1& f = Create();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argument);
+    shell.ClearCalls();
+    shell.first_argument = c.argument;  // read afresh each time
+    f.FormActivate();
+    EXPECT_EQ(shell.Count("MinimizeApplication"), c.minimised ? 1 : 0);
+  }
+}
+
+TEST_F(Form1Test, NoSwitchActsOnNothing) {
+  for (const char* argument : {"", "-D", "/d", "-dx", "-S"}) {
+    SCOPED_TRACE(argument);
+    form.reset();
+    shell = fakes::RecordingWindowShell();
+    shell.first_argument = argument;
+    TForm1& f = Create("HoseiMSec=1000\r\n");
+    f.ActOnSwitch();
+    EXPECT_EQ(workers.started, 0);
+    EXPECT_THAT(system_clock.LocalTimeSettings(), IsEmpty());
+    EXPECT_EQ(shell.Count("CloseMainWindow"), 0);
+  }
+}
+
+}  // namespace
+}  // namespace tempiko::app::form1_fixture
