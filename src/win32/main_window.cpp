@@ -1,112 +1,477 @@
 #include "win32/main_window.h"
 
-#include <commctrl.h>
+#include <shellapi.h>
 
-#include "sync/date_format.h"
+#include "app/builtin_servers.h"
+#include "app/program_start.h"
+#include "win32/dialogs/about_box.h"
+#include "win32/dialogs/input_dialog.h"
 #include "win32/resource.h"
 #include "win32/text_encoding.h"
-#include "win32/win32_locale.h"
+#include "win32/winsock_layer.h"
 
 namespace tempiko::win32 {
 namespace {
 
-constexpr UINT_PTR kClockTimer = 1;
-constexpr int kClientWidth = 297;
-constexpr int kClientHeight = 182;
-constexpr int kClockLabelId = 104;
-constexpr char kDefaultPattern[] = "yyyy/mm/dd AMPM hh:nn:ss";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kLime = RGB(0, 255, 0);
+constexpr COLORREF kAqua = RGB(0, 255, 255);
 
-UINT WindowDpi(HWND window) {
-  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  static const auto get_dpi = reinterpret_cast<GetDpiForWindowFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (get_dpi)
-    return get_dpi(window);
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return static_cast<UINT>(dpi);
+// Child-window ids, so that a test probe finds each control with GetDlgItem.
+enum ControlId : int {
+  kGroupBox1 = 110,
+  kImage1,
+  kComboBox1,
+  kLabel2,
+  kLabel1,
+  kGroupBox2 = 120,
+  kImage2,
+  kLabel3,
+  kLabel4,
+  kButton1 = 131,
+  kButton2,
+  kButton3,
+  kButton4,
+  kButton5,
+  kButton6,
+  kButton7,
+  kStatusBar1 = 140,
+  kPageControl1 = 150,
+  kMemo1,
+  kGroupBox5 = 160,
+  kLabel8,
+  kSpinEdit4,
+  kGroupBox4,
+  kComboBox2,
+  kGroupBox3,
+  kSpinEdit2,
+  kLabel6,
+  kRadioGroup1,
+  kSpinEdit1,
+  kLabel5,
+  kCheckBox1,
+  kSpinEdit3,
+  kLabel7,
+};
+
+FontSpec ClockFont() {
+  FontSpec font;
+  font.pixel_height = 13;
+  return font;
 }
 
-HFONT MakeFont(int pixel_height, const wchar_t* face) {
-  return CreateFontW(-pixel_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face);
+std::string ExecutableFirstArgument() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string first = arguments && count > 1 ? WideToUtf8(arguments[1]) : "";
+  LocalFree(arguments);
+  return first;
 }
 
 }  // namespace
 
-bool MainWindow::Create(HINSTANCE instance, int show_command) {
+struct MainWindow::Controls {
+  std::unique_ptr<Win32GroupBox> GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5;
+  std::unique_ptr<Win32Picture> Image1, Image2;
+  std::unique_ptr<Win32ComboBox> ComboBox1, ComboBox2;
+  std::unique_ptr<Win32Label> Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
+  std::unique_ptr<Win32Button> Button1, Button2, Button3, Button4, Button5, Button6, Button7;
+  std::unique_ptr<Win32StatusBar> StatusBar1;
+  std::unique_ptr<Win32PageControl> PageControl1;
+  std::unique_ptr<Win32Memo> Memo1;
+  std::unique_ptr<Win32SpinEdit> SpinEdit1, SpinEdit2, SpinEdit3, SpinEdit4;
+  std::unique_ptr<Win32CheckBox> CheckBox1;
+  std::unique_ptr<Win32RadioGroup> RadioGroup1;
+};
+
+MainWindow::MainWindow(HINSTANCE instance, const MainWindowPorts& ports)
+    : instance_(instance), ports_(ports) {
+  for (const char* name : app::kBuiltInServers)
+    builtin_servers_.emplace_back(name);
+}
+
+MainWindow::~MainWindow() {
+  form_.reset();
+  controls_.reset();
+  host_.reset();
+  if (window_)
+    DestroyWindow(window_);
+  if (application_)
+    DestroyWindow(application_);
+}
+
+bool MainWindow::Create() {
+  icon_ = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_TEMPIKO));
+  if (!CreateApplicationWindow())
+    return false;
+
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
+  window_class.style = CS_DBLCLKS;
   window_class.lpfnWndProc = &MainWindow::WindowProc;
-  window_class.hInstance = instance;
-  window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TEMPIKO));
-  window_class.hIconSm = window_class.hIcon;
+  window_class.hInstance = instance_;
+  window_class.hIcon = icon_;
+  window_class.hIconSm = icon_;
   window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window_class.lpszClassName = kClassName;
   if (!RegisterClassExW(&window_class))
     return false;
-
-  locale_ = ReadUserLocale();
-  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-  window_ = CreateWindowExW(0, kClassName, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            kClientWidth, kClientHeight, nullptr, nullptr, instance, this);
+  // Owned by the application's window, which carries the taskbar button.
+  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, kTitle, kStyle, 0, 0, 0, 0,
+                            application_, nullptr, instance_, this);
   if (!window_)
     return false;
+  taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
 
-  // Size the frame around the client area the layout needs, at this monitor's scale, and
-  // centre it on the screen.
-  RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  host_ = std::make_unique<ControlHost>(window_);
+  BuildControls();
+  SetClientWidth(app::TForm1::kNarrowWidth);
+  RECT frame;
+  GetWindowRect(window_, &frame);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
-  CreateControls();
-  RefreshClock();
-  SetTimer(window_, kClockTimer, 10, nullptr);
-  ShowWindow(window_, show_command);
-  UpdateWindow(window_);
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+
+  Controls& c = *controls_;
+  app::Form1Ports form_ports{
+      {*c.ComboBox1, *c.Label1, *c.Label4, *c.Button1, *c.Button2, *c.Button5, *c.Button6,
+       *c.Button7, *c.StatusBar1, *c.Memo1, *c.Button3, *c.Button4, *c.SpinEdit1, *c.SpinEdit2,
+       *c.SpinEdit3, *c.SpinEdit4, *c.CheckBox1, *c.RadioGroup1, *c.ComboBox2},
+      *this,
+      ports_.timers,
+      ports_.window_thread,
+      ports_.workers,
+      ports_.clock,
+      ports_.resolver,
+      WinsockLayer::Factory(),
+      ports_.settings,
+      ports_.locale,
+      builtin_servers_,
+      ComputerName()};
+  form_ = std::make_unique<app::TForm1>(form_ports);
+  BindEvents();
+  AppendSystemMenu();
+  Guarded([this] { form_->FormCreate(); });
   return true;
 }
 
-void MainWindow::CreateControls() {
-  font_ = MakeFont(Scale(12), L"ＭＳ Ｐゴシック");
-  clock_font_ = MakeFont(Scale(13), L"ＭＳ Ｐゴシック");
-  black_ = CreateSolidBrush(RGB(0, 0, 0));
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  HWND group =
-      CreateWindowExW(0, L"BUTTON", L"マイコンピュータ", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0,
-                      Scale(96), Scale(233), Scale(57), window_, nullptr, instance, nullptr);
-  HWND caption =
-      CreateWindowExW(0, L"STATIC", L"現在時刻", WS_CHILD | WS_VISIBLE, Scale(48), Scale(112),
-                      Scale(60), Scale(14), window_, nullptr, instance, nullptr);
-  clock_label_ = CreateWindowExW(0, L"STATIC", L"0", WS_CHILD | WS_VISIBLE | SS_LEFT, Scale(48),
-                                 Scale(128), Scale(177), Scale(17), window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kClockLabelId)),
-                                 instance, nullptr);
-  for (HWND control : {group, caption}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  }
-  SendMessageW(clock_label_, WM_SETFONT, reinterpret_cast<WPARAM>(clock_font_), FALSE);
+std::string MainWindow::ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? WideToUtf8(std::wstring_view(name, size)) : "";
 }
 
-void MainWindow::RefreshClock() {
-  const std::wstring text =
-      Utf8ToWide(sync::FormatDateTime(kDefaultPattern, clock_.LocalNow(), locale_));
-  wchar_t shown[128];
-  GetWindowTextW(clock_label_, shown, 128);
-  if (text != shown)
-    SetWindowTextW(clock_label_, text.c_str());
+bool MainWindow::CreateApplicationWindow() {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof(window_class);
+  window_class.lpfnWndProc = &MainWindow::ApplicationProc;
+  window_class.hInstance = instance_;
+  window_class.hIcon = icon_;
+  window_class.hIconSm = icon_;
+  window_class.lpszClassName = kApplicationClass;
+  if (!RegisterClassExW(&window_class))
+    return false;
+  // A window of no size that is never seen itself: it carries the taskbar button and the
+  // title, and minimising it minimises the program.
+  application_ =
+      CreateWindowExW(0, kApplicationClass, kTitle,
+                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
+                      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                      nullptr, nullptr, instance_, this);
+  return application_ != nullptr;
+}
+
+void MainWindow::BuildControls() {
+  auto c = std::make_unique<Controls>();
+  const ControlParent root = host_->Root();
+  const FontSpec font;
+
+  c->GroupBox1 = std::make_unique<Win32GroupBox>(
+      root, ControlSpec{kGroupBox1, {0, 0, 233, 89}, "NTPサーバー", font});
+  const ControlParent group1 = c->GroupBox1->Inside();
+  c->Image1 = std::make_unique<Win32Picture>(
+      group1, ControlSpec{kImage1, {8, 32, 33, 33}, "", font}, instance_, IDI_SERVER);
+  c->ComboBox1 = std::make_unique<Win32ComboBox>(
+      group1, ControlSpec{kComboBox1, {48, 18, 177, 200}, "", font});
+  c->Label2 = std::make_unique<Win32Label>(
+      group1, ControlSpec{kLabel2, {48, 48, 60, 13}, "補正時間", font});
+  c->Label1 = std::make_unique<Win32Label>(
+      group1, ControlSpec{kLabel1, {48, 64, 177, 17}, "±0", ClockFont()});
+  c->Label1->SetColors(kLime, kBlack);
+
+  c->GroupBox2 = std::make_unique<Win32GroupBox>(
+      root, ControlSpec{kGroupBox2, {0, 96, 233, 57}, "マイコンピュータ", font});
+  const ControlParent group2 = c->GroupBox2->Inside();
+  c->Image2 = std::make_unique<Win32Picture>(
+      group2, ControlSpec{kImage2, {8, 16, 32, 32}, "", font}, instance_, IDI_COMPUTER);
+  c->Label3 = std::make_unique<Win32Label>(
+      group2, ControlSpec{kLabel3, {48, 16, 60, 13}, "現在時刻", font});
+  c->Label4 = std::make_unique<Win32Label>(
+      group2, ControlSpec{kLabel4, {48, 32, 177, 17}, "0", ClockFont()});
+  c->Label4->SetColors(kAqua, kBlack);
+
+  const auto button = [&](int id, int top, const char* caption,
+                          Win32Button::Kind kind = Win32Button::Kind::kPush) {
+    return std::make_unique<Win32Button>(root, ControlSpec{id, {240, top, 57, 25}, caption, font},
+                                         kind);
+  };
+  c->Button1 = button(kButton1, 4, "接続", Win32Button::Kind::kDefault);
+  c->Button2 = button(kButton2, 35, "終了");
+  c->Button6 = button(kButton6, 66, "詳細 >>");
+  c->Button5 = button(kButton5, 97, "0 補正");
+  c->Button7 = button(kButton7, 128, "ｵﾌﾟｼｮﾝ");
+  c->Button7->SetVisible(false);
+  host_->SetDefaultButton(kButton1);
+
+  c->StatusBar1 = std::make_unique<Win32StatusBar>(
+      root, ControlSpec{kStatusBar1, {0, 158, 297, 24}, "最終更新日＞", font});
+
+  c->PageControl1 = std::make_unique<Win32PageControl>(
+      root, ControlSpec{kPageControl1, {304, 0, 265, 182}, "", font});
+  const ControlParent log_page = c->PageControl1->Page(0);
+  c->Memo1 = std::make_unique<Win32Memo>(log_page, ControlSpec{kMemo1, {0, 0, 265, 182}, "", font});
+
+  const ControlParent options = c->PageControl1->Page(1);
+  c->GroupBox5 = std::make_unique<Win32GroupBox>(
+      options, ControlSpec{kGroupBox5, {0, 3, 124, 57}, "スタートアップ", font});
+  const ControlParent group5 = c->GroupBox5->Inside();
+  c->Button3 =
+      std::make_unique<Win32Button>(group5, ControlSpec{kButton3, {6, 14, 44, 19}, "登録", font});
+  c->Button4 =
+      std::make_unique<Win32Button>(group5, ControlSpec{kButton4, {6, 34, 44, 19}, "削除", font});
+  c->Label8 =
+      std::make_unique<Win32Label>(group5, ControlSpec{kLabel8, {56, 14, 60, 13}, "遅延(S)", font});
+  c->SpinEdit4 = std::make_unique<Win32SpinEdit>(
+      group5, ControlSpec{kSpinEdit4, {56, 30, 62, 21}, "0", font}, SpinRange{0, 999, 1});
+
+  c->GroupBox4 = std::make_unique<Win32GroupBox>(
+      options, ControlSpec{kGroupBox4, {128, 3, 129, 57}, "接続先", font});
+  c->ComboBox2 = std::make_unique<Win32ComboBox>(
+      c->GroupBox4->Inside(), ControlSpec{kComboBox2, {8, 22, 113, 200}, "", font});
+
+  c->GroupBox3 = std::make_unique<Win32GroupBox>(
+      options, ControlSpec{kGroupBox3, {0, 64, 137, 57}, "簡易補正時間", font});
+  const ControlParent group3 = c->GroupBox3->Inside();
+  c->SpinEdit2 = std::make_unique<Win32SpinEdit>(
+      group3, ControlSpec{kSpinEdit2, {8, 24, 80, 21}, "0", font}, SpinRange{0, 0, 100});
+  c->Label6 =
+      std::make_unique<Win32Label>(group3, ControlSpec{kLabel6, {94, 28, 40, 13}, "ミリ秒", font});
+
+  c->RadioGroup1 = std::make_unique<Win32RadioGroup>(
+      options, ControlSpec{kRadioGroup1, {142, 64, 115, 57}, "起動時オプション", font},
+      std::vector<std::string>{"NTPｻｰﾊﾞに接続", "簡易補正"});
+
+  c->SpinEdit1 = std::make_unique<Win32SpinEdit>(
+      options, ControlSpec{kSpinEdit1, {1, 129, 57, 21}, "200", font}, SpinRange{0, 10000, 100});
+  c->Label5 = std::make_unique<Win32Label>(
+      options, ControlSpec{kLabel5, {61, 133, 190, 13}, "ミリ秒以内の誤差は補正しない", font});
+  c->CheckBox1 = std::make_unique<Win32CheckBox>(
+      options, ControlSpec{kCheckBox1, {1, 154, 138, 17}, "代理サーバとして利用", font});
+  c->SpinEdit3 = std::make_unique<Win32SpinEdit>(
+      options, ControlSpec{kSpinEdit3, {142, 150, 41, 21}, "0", font}, SpinRange{0, 0, 1});
+  c->Label7 = std::make_unique<Win32Label>(
+      options, ControlSpec{kLabel7, {186, 154, 76, 13}, "時間毎に補正", font});
+
+  c->PageControl1->SetActivePage(1);  // the options page is in view at start
+  c->PageControl1->SetVisible(false);
+  controls_ = std::move(c);
+}
+
+void MainWindow::BindEvents() {
+  Controls& c = *controls_;
+  const auto guard = [this](void (app::TForm1::*handler)()) {
+    return [this, handler] { Guarded([this, handler] { (form_.get()->*handler)(); }); };
+  };
+  c.Button2->OnClick = guard(&app::TForm1::Button2Click);
+  c.Button5->OnMouseDown = guard(&app::TForm1::Button5MouseDown);
+  c.Button6->OnClick = guard(&app::TForm1::Button6Click);
+  c.Button7->OnClick = guard(&app::TForm1::Button7Click);
+  c.CheckBox1->OnClick = guard(&app::TForm1::CheckBox1Click);
+  c.SpinEdit3->OnChange = guard(&app::TForm1::CheckBox1Click);
+  c.Label4->OnDoubleClick = guard(&app::TForm1::Label4DblClick);
+  for (Win32Label* label : {c.Label1.get(), c.Label2.get(), c.Label3.get()}) {
+    label->OnClick = guard(&app::TForm1::FormClick);
+  }
+  c.Image2->OnClick = guard(&app::TForm1::FormClick);
+  c.StatusBar1->OnClick = guard(&app::TForm1::FormClick);
+  // Button1's click belongs to the run, which binds it itself; the guard shows its failures.
+  const auto run_click = c.Button1->OnClick;
+  c.Button1->OnClick = [this, run_click] {
+    if (run_click)
+      Guarded(run_click);
+  };
+}
+
+void MainWindow::AppendSystemMenu() {
+  HMENU menu = GetSystemMenu(window_, FALSE);
+  for (int i = 0; i < app::TForm1::kSystemMenuEntries; ++i) {
+    const app::MenuItem& item = app::TForm1::kPopupMenu1[static_cast<std::size_t>(i)];
+    InsertMenuW(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING,
+                static_cast<UINT_PTR>(item.command), Utf8ToWide(item.caption).c_str());
+  }
+}
+
+void MainWindow::ShowAtStart(int show_command) {
+  if (keep_hidden_)
+    return;
+  ShowWindow(application_, SW_SHOWNORMAL);
+  ShowWindow(window_, show_command == SW_SHOWMINIMIZED ? SW_SHOWNORMAL : show_command);
+  UpdateWindow(window_);
+}
+
+std::string MainWindow::FirstArgument() {
+  return ExecutableFirstArgument();
+}
+
+void MainWindow::ShowMainWindow() {
+  ShowWindow(application_, SW_SHOWNA);
+  ShowWindow(window_, SW_SHOW);
+}
+
+void MainWindow::HideMainWindow() {
+  ShowWindow(window_, SW_HIDE);
+}
+
+void MainWindow::BringToFront() {
+  SetForegroundWindow(window_);
+}
+
+void MainWindow::CloseMainWindow() {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void MainWindow::SetClientWidth(int width) {
+  client_width_ = width;
+  RECT frame{0, 0, host_->Scale(width), host_->Scale(kClientHeight)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void MainWindow::SetDetailsVisible(bool visible) {
+  controls_->PageControl1->SetVisible(visible);
+}
+
+void MainWindow::ShowPage(int page) {
+  controls_->PageControl1->SetActivePage(page - 1);
+}
+
+void MainWindow::RestoreApplication() {
+  ShowWindow(application_, SW_RESTORE);
+}
+
+void MainWindow::MinimizeApplication() {
+  ShowWindow(application_, SW_MINIMIZE);
+}
+
+bool MainWindow::AddTrayIcon() {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = window_;
+  data.uID = 1;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = kTrayMessage;
+  data.hIcon = icon_;
+  wcsncpy(data.szTip, kTitle, sizeof(data.szTip) / sizeof(data.szTip[0]) - 1);
+  // Adding an icon that exists fails; modifying it then keeps a single icon.
+  return Shell_NotifyIconW(NIM_ADD, &data) || Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void MainWindow::RemoveTrayIcon() {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = window_;
+  data.uID = 1;
+  Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+void MainWindow::ShowTrayMenu() {
+  HMENU menu = CreatePopupMenu();
+  for (const app::MenuItem& item : app::TForm1::kPopupMenu1) {
+    if (std::string_view(item.caption) == "-") {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command),
+                  Utf8ToWide(item.caption).c_str());
+    }
+  }
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, tray_cursor_.x, tray_cursor_.y, 0, window_, nullptr);
+  DestroyMenu(menu);
+}
+
+void MainWindow::OpenHelp() {
+  ShellExecuteW(window_, L"open", L"Tempiko.htm", L"", L"", SW_SHOW);
+}
+
+void MainWindow::ShowAboutBox() {
+  TAboutBox box(instance_, IDI_TEMPIKO);
+  box.ShowModal(window_);
+}
+
+std::optional<std::string> MainWindow::AskPattern(const std::string& current) {
+  return AskDateTimePattern(window_, current);
+}
+
+void MainWindow::ShowError(const std::string& text) {
+  // The message loop's error box: a full stop is added when the text does not end in one
+  // (or in a character that sorts before it).
+  std::string shown = text;
+  if (!shown.empty() && static_cast<unsigned char>(shown.back()) > '.')
+    shown += '.';
+  MessageBoxW(window_, Utf8ToWide(shown).c_str(), kTitle, MB_OK | MB_ICONERROR);
+}
+
+void MainWindow::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const EAbort&) {
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  }
+}
+
+void MainWindow::OnTrayMessage(LPARAM lparam) {
+  GetCursorPos(&tray_cursor_);
+  bool handled = false;
+  Guarded([&] { handled = form_->TrayIconMessage(static_cast<int>(lparam)); });
+  if (!handled)
+    DefWindowProcW(window_, kTrayMessage, 0, lparam);
+}
+
+void MainWindow::OnDpiChanged(UINT dpi) {
+  host_->SetDpi(dpi);
+  SetClientWidth(client_width_);
+}
+
+LRESULT CALLBACK MainWindow::ApplicationProc(HWND window, UINT message, WPARAM wparam,
+                                             LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrW(
+        window, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  // Closing the taskbar button's window closes the program's main window.
+  if (self && message == WM_CLOSE) {
+    self->CloseMainWindow();
+    return 0;
+  }
+  // Activating the taskbar window hands the focus to the main window.
+  if (self && message == WM_ACTIVATE && LOWORD(wparam) != WA_INACTIVE &&
+      IsWindowVisible(self->window_)) {
+    SetActiveWindow(self->window_);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     self->window_ = window;
-    self->dpi_ = WindowDpi(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -115,25 +480,67 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam
 }
 
 LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT result = 0;
+  if (host_ && host_->Route(message, wparam, lparam, &result))
+    return result;
+  if (message == taskbar_created_ && taskbar_created_ != 0) {
+    Guarded([this] { form_->TaskbarCreated(); });
+    return 0;
+  }
   switch (message) {
-    case WM_TIMER:
-      if (wparam == kClockTimer)
-        RefreshClock();
+    case kTrayMessage:
+      if (form_)
+        OnTrayMessage(lparam);
       return 0;
-    case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lparam) == clock_label_) {
-        HDC dc = reinterpret_cast<HDC>(wparam);
-        SetTextColor(dc, RGB(0, 255, 255));  // aqua on black
-        SetBkColor(dc, RGB(0, 0, 0));
-        return reinterpret_cast<LRESULT>(black_);
+    case WM_COMMAND:
+      if (form_ && HIWORD(wparam) == 0 && lparam == 0) {
+        Guarded([&] { form_->PopupMenu1Command(LOWORD(wparam)); });
+        return 0;
       }
       break;
+    case WM_SYSCOMMAND: {
+      const LRESULT standard = DefWindowProcW(window_, message, wparam, lparam);
+      if (form_)
+        Guarded([&] { form_->SystemMenuCommand(static_cast<int>(wparam & 0xFFF0)); });
+      return standard;
+    }
+    case WM_LBUTTONUP:
+      if (form_)
+        Guarded([this] { form_->FormClick(); });
+      return 0;
+    case WM_SHOWWINDOW:
+      if (form_ && wparam)
+        Guarded([this] { form_->FormShow(); });
+      break;
+    case WM_ACTIVATE:
+      if (form_ && LOWORD(wparam) != WA_INACTIVE)
+        Guarded([this] { form_->FormActivate(); });
+      break;
+    case WM_QUERYENDSESSION:
+      if (form_)
+        Guarded([this] { form_->QueryEndSession(); });
+      return TRUE;
+    case WM_CLOSE: {
+      bool close = true;
+      if (form_)
+        Guarded([&] { close = form_->FormCloseQuery(); });
+      if (close)
+        DestroyWindow(window_);
+      return 0;
+    }
     case WM_DESTROY:
-      KillTimer(window_, kClockTimer);
-      DeleteObject(font_);
-      DeleteObject(clock_font_);
-      DeleteObject(black_);
+      if (form_)
+        Guarded([this] { form_->FormDestroy(); });
       PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY: {
+      HWND closing = window_;
+      window_ = nullptr;
+      return DefWindowProcW(closing, message, wparam, lparam);
+    }
+    case WM_DPICHANGED:
+      if (host_)
+        OnDpiChanged(HIWORD(wparam));
       return 0;
     default:
       break;

@@ -2,37 +2,110 @@
 
 #include <windows.h>
 
-#include "sync/locale.h"
-#include "win32/win32_clock.h"
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/window_shell.h"
+#include "win32/controls/button.h"
+#include "win32/controls/combo_box.h"
+#include "win32/controls/control_host.h"
+#include "win32/controls/group_box.h"
+#include "win32/controls/label.h"
+#include "win32/controls/memo.h"
+#include "win32/controls/panel.h"
+#include "win32/controls/picture.h"
+#include "win32/controls/spin_edit.h"
+#include "win32/controls/status_bar.h"
 
 namespace tempiko::win32 {
 
-// The program's main window. For now it shows the running clock in the default display
-// pattern; the controls of the synchronisation grow here.
-class MainWindow {
+// What the main window stands on besides the window system: made by WinMain, living longer
+// than the window.
+struct MainWindowPorts {
+  ui::TimerHost& timers;
+  ui::WindowThread& window_thread;
+  ui::WorkerStarter& workers;
+  sync::SystemClock& clock;
+  net::HostResolver& resolver;
+  app::SettingsFile& settings;
+  const sync::Locale& locale;
+};
+
+// The real main window "TForm1": its controls at their places, the application's taskbar
+// window, the tray icon and the menus. Every event goes to the handler of TForm1 that has its
+// name; TForm1 reaches the window system back through WindowShell.
+class MainWindow final : public app::WindowShell {
  public:
   static constexpr wchar_t kClassName[] = L"TForm1";
+  static constexpr wchar_t kApplicationClass[] = L"TApplication";
   static constexpr wchar_t kTitle[] = L"Tempiko！";
+  static constexpr UINT kTrayMessage = WM_USER + 101;  // 1125
+  static constexpr int kClientHeight = 182;
 
-  // Creates and shows the window; false when the system refused.
-  bool Create(HINSTANCE instance, int show_command);
+  MainWindow(HINSTANCE instance, const MainWindowPorts& ports);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the windows and the controls, then TForm1 and its creation sequence. False when
+  // the system refused a window.
+  bool Create();
+  // Step 6 of the start: the switch's action.
+  void ActOnSwitch() { form_->ActOnSwitch(); }
+  // Shows the window as the message loop starts, unless creation kept it in the tray.
+  void ShowAtStart(int show_command);
   HWND handle() const { return window_; }
 
- private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void CreateControls();
-  void RefreshClock();
-  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  // WindowShell.
+  std::string FirstArgument() override;
+  void ShowMainWindow() override;
+  void HideMainWindow() override;
+  void BringToFront() override;
+  void CloseMainWindow() override;
+  void SetClientWidth(int width) override;
+  void SetDetailsVisible(bool visible) override;
+  void ShowPage(int page) override;
+  void KeepHiddenAtStart() override { keep_hidden_ = true; }
+  void RestoreApplication() override;
+  void MinimizeApplication() override;
+  bool AddTrayIcon() override;
+  void RemoveTrayIcon() override;
+  void ShowTrayMenu() override;
+  void OpenHelp() override;
+  void ShowAboutBox() override;
+  std::optional<std::string> AskPattern(const std::string& current) override;
+  void ShowError(const std::string& text) override;
 
+ private:
+  struct Controls;
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  bool CreateApplicationWindow();
+  void BuildControls();
+  void BindEvents();
+  void AppendSystemMenu();
+  void OnTrayMessage(LPARAM lparam);
+  void OnDpiChanged(UINT dpi);
+  void Guarded(const std::function<void()>& handler);
+  static std::string ComputerName();
+
+  HINSTANCE instance_;
+  MainWindowPorts ports_;
+  HWND application_ = nullptr;
   HWND window_ = nullptr;
-  HWND clock_label_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT clock_font_ = nullptr;
-  HBRUSH black_ = nullptr;
-  UINT dpi_ = 96;
-  Win32Clock clock_;
-  sync::Locale locale_;
+  HICON icon_ = nullptr;
+  UINT taskbar_created_ = 0;
+  int client_width_ = app::TForm1::kNarrowWidth;
+  bool keep_hidden_ = false;
+  POINT tray_cursor_{};
+  std::vector<std::string> builtin_servers_;
+  std::unique_ptr<ControlHost> host_;
+  std::unique_ptr<Controls> controls_;
+  std::unique_ptr<app::TForm1> form_;
 };
 
 }  // namespace tempiko::win32

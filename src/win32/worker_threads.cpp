@@ -3,8 +3,14 @@
 namespace tempiko::win32 {
 
 ThreadWorkerStarter::~ThreadWorkerStarter() {
-  for (auto& worker : workers_)
+  JoinAll();
+}
+
+void ThreadWorkerStarter::JoinAll() {
+  for (auto& worker : workers_) {
     worker->thread.join();
+  }
+  workers_.clear();
 }
 
 void ThreadWorkerStarter::Start(std::function<void()> body) {

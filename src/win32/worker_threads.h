@@ -20,6 +20,8 @@ class ThreadWorkerStarter final : public ui::WorkerStarter {
   ThreadWorkerStarter& operator=(const ThreadWorkerStarter&) = delete;
 
   void Start(std::function<void()> body) override;
+  // Waits for every worker still running (they end once the window stops serving them).
+  void JoinAll();
 
  private:
   struct Worker {

@@ -27,3 +27,26 @@ screenshot() {
   import -window root "$1"
   echo "screenshot: $1"
 }
+
+# A folder of the test's own holding a copy of the program, so that its settings file (beside
+# the exe) belongs to this test alone. Optional settings lines (UTF-8) become the INI file.
+make_sandbox() {
+  SANDBOX=$(mktemp -d)
+  cp "$exe" "$SANDBOX/tempiko.exe"
+  if [ $# -gt 0 ]; then printf '%s\r\n' "$@" | iconv -f utf-8 -t cp932 >"$SANDBOX/tempiko.ini"; fi
+  trap 'kill $PROGRAM_PID 2>/dev/null || true; rm -rf "$SANDBOX"' EXIT
+}
+
+settings_file() { iconv -f cp932 -t utf-8 "$SANDBOX/tempiko.ini" | tr -d '\r'; }
+
+# Waits until the control's text matches the pattern (bash regex); prints the last text read.
+wait_text() {
+  local id=$1 pattern=$2 seconds=$3 text i
+  for ((i = 0; i < seconds * 10; i++)); do
+    text=$(probe text TForm1 "Tempiko！" "$id") || true
+    [[ $text =~ $pattern ]] && { echo "$text"; return 0; }
+    sleep 0.1
+  done
+  echo "$text"
+  return 1
+}

@@ -6,9 +6,10 @@ exe=$1 probe=$2 shots=$3
 source "$(dirname "$0")/../../scripts/lib/wine-env.sh"
 source "$(dirname "$0")/lib.sh"
 
-start_program "$exe"
+make_sandbox
+start_program "$SANDBOX/tempiko.exe"
 probe wait TForm1 "Tempiko！" 30 || fail "the main window did not appear"
-clock=$(probe text TForm1 "Tempiko！" 104)
+clock=$(probe text TForm1 "Tempiko！" 123)
 [[ $clock =~ ^[0-9]{4}/[0-9]{2}/[0-9]{2}\ (午前|午後)\ [0-9]{2}:[0-9]{2}:[0-9]{2}$ ]] \
   || fail "the clock label reads '$clock'"
 screenshot "$shots/main-window.png"

@@ -5,6 +5,8 @@
 //   probe click CLASS TITLE CONTROL-ID  clicks a button
 //   probe close CLASS TITLE             asks the window to close
 //   probe gone  CLASS TITLE SECONDS     exits 0 once no such window exists
+//   probe visible CLASS TITLE           exits 0 when the window exists and is visible
+//   probe syscmd CLASS TITLE COMMAND    sends a system-menu command (WM_SYSCOMMAND)
 // CLASS or TITLE may be "-" for any.
 #include <windows.h>
 
@@ -30,8 +32,24 @@ bool WaitFor(const wchar_t* class_name, const wchar_t* title, int seconds, bool 
   return false;
 }
 
+// The control with this id anywhere below the window: controls on the details pages are the
+// window's grandchildren.
 HWND Control(HWND window, const wchar_t* id) {
-  return GetDlgItem(window, static_cast<int>(std::wcstol(id, nullptr, 10)));
+  struct Search {
+    int id;
+    HWND found;
+  } search{static_cast<int>(std::wcstol(id, nullptr, 10)), nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != s->id)
+          return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 int PrintText(HWND control) {
@@ -75,5 +93,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"close")
     return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (command == L"visible")
+    return IsWindowVisible(window) ? 0 : 1;
+  if (command == L"syscmd") {
+    const auto id = static_cast<WPARAM>(std::wcstol(argument, nullptr, 0));
+    return PostMessageW(window, WM_SYSCOMMAND, id, 0) ? 0 : 1;
+  }
   return 2;
 }
