@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/errors.h"
+#include "sync/clock_setting_text.h"
 #include "sync/sync_worker.h"
 #include "sync/system_clock.h"
 #include "sync/text_forms.h"
@@ -15,15 +16,6 @@ constexpr char kNoResponse[] = "サーバからの応答がありませんでし
 constexpr char kDelayTooLong[] = "応答時間が長いため補正しませんでした";
 constexpr char kWithinTolerance[] = "ms以内誤差のため補正しませんでした";
 constexpr char kCorrected[] = "補正完了";
-constexpr char kSettingRefused[] = "時刻を設定できませんでした";
-
-// The program's own words for a clock setting the system refused, naming the likely cause.
-std::string SettingFailureText(int error) {
-  if (error == kErrorPrivilegeNotHeld || error == kErrorAccessDenied) {
-    return std::string(kSettingRefused) + "(管理者権限が必要です)";
-  }
-  return std::string(kSettingRefused) + "(エラー " + std::to_string(error) + ")";
-}
 
 // The label shows the computer's error before the correction: "-" when it was behind (or
 // exact), "+" when it was ahead.
@@ -236,7 +228,7 @@ SyncRun::Outcome SyncRun::CorrectClock(DateTime offset) {
   const DateTime corrected = clock_.UtcNow() + offset;
   const int error = clock_.clock().SetSystemTime(SplitDateTime(corrected));
   if (error != 0) {
-    return SettingFailureText(error);  // the clock, LastTime and the labels stay as they were
+    return ClockSettingFailureText(error);  // the clock, LastTime and the labels stay as they were
   }
   clock_.TakeBase();
   record_.LastTime = clock_.ClockNow();
