@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Measures the real program under Wine: the time from a click on 接続 to "補正完了" against a
+# local chronyd, the CPU it uses over SECONDS (default 60) with the window shown and in the
+# tray, and the size of tempiko.exe. Nothing is set: Wine never changes the host's clock.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+seconds=${1:-60}
+cd "$root"
+bash scripts/deps.sh
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw --target tempiko probe >/dev/null
+
+measure() {
+  set -euo pipefail
+  export TEMPIKO_BUILD=$root/build/mingw
+  source "$root/scripts/lib/wine-env.sh"
+  exe=$TEMPIKO_BUILD/src/win32/tempiko.exe
+  probe=$TEMPIKO_BUILD/tests/e2e/probe.exe
+  source "$root/tests/e2e/lib.sh"
+  ip link set lo up 2>/dev/null || true
+  state=$(mktemp -d)
+  unset DISPLAY
+  tempiko_ensure_display
+  trap 'tests/harness/chronyd.sh stop "$state"; tempiko_stop_wine; tempiko_stop_display; rm -rf "$state"' EXIT
+  tests/harness/chronyd.sh start "$state" 127.0.0.1 123
+  tempiko_prepare_prefix
+  tempiko_start_wine
+
+  cpu_ticks() { awk '{print $14 + $15}' "/proc/$(pgrep -f 'tempiko.exe' | head -1)/stat"; }
+  cpu_percent() {
+    local before after
+    before=$(cpu_ticks)
+    sleep "$seconds"
+    after=$(cpu_ticks)
+    awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
+      'BEGIN { printf "%.2f%% of one core (%d ticks in %d s)", 100 * t / hz / s, t, s }'
+  }
+
+  make_sandbox "[Option]" "HoseiGosa=0" "Server=0" "[Server]" "127.0.0.1="
+  start_program "$SANDBOX/tempiko.exe"
+  probe wait TForm1 "Tempiko！" 30
+  start=$(date +%s%N)
+  probe click TForm1 "Tempiko！" 131
+  wait_text 140 '補正完了' 20 >/dev/null
+  end=$(date +%s%N)
+  echo "click on 接続 to 補正完了: $(((end - start) / 1000000)) ms (probe calls of ~70 ms included)"
+  echo "CPU with the window shown: $(cpu_percent)"
+  probe close TForm1 "Tempiko！"
+  wait_program_exit 30
+
+  rm -rf "$SANDBOX"
+  make_sandbox "[Option]" "Timer=3"
+  start_program "$SANDBOX/tempiko.exe"
+  sleep 3
+  echo "CPU in the tray: $(cpu_percent)"
+  probe close TForm1 "Tempiko！"
+  wait_program_exit 30
+  echo "tempiko.exe: $(stat -c %s "$exe") bytes"
+}
+
+ns=tempiko-measure-$$
+if ip netns add "$ns" 2>/dev/null; then
+  trap 'ip netns del "$ns" 2>/dev/null || true' EXIT
+  ip netns exec "$ns" bash -c "$(declare -f measure); root=$root seconds=$seconds measure"
+else
+  measure
+fi
