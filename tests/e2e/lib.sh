@@ -34,7 +34,9 @@ make_sandbox() {
   SANDBOX=$(mktemp -d)
   cp "$exe" "$SANDBOX/tempiko.exe"
   if [ $# -gt 0 ]; then printf '%s\r\n' "$@" | iconv -f utf-8 -t cp932 >"$SANDBOX/tempiko.ini"; fi
-  trap 'kill $PROGRAM_PID 2>/dev/null || true; rm -rf "$SANDBOX"' EXIT
+  # The Windows process may outlive its wine launcher: end it by its own path too.
+  trap 'kill $PROGRAM_PID 2>/dev/null || true; pkill -f "^$SANDBOX/tempiko.exe" || true
+        rm -rf "$SANDBOX"' EXIT
 }
 
 settings_file() { iconv -f cp932 -t utf-8 "$SANDBOX/tempiko.ini" | tr -d '\r'; }
