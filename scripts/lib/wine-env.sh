@@ -74,7 +74,10 @@ tempiko_prepare_prefix() {
 
 # Starts the wineserver persistently with its output detached: Wine's background services
 # would otherwise inherit the callers' pipes (ctest then hangs).
+# A wineserver left by an earlier run would serve this one from that run's network namespace
+# (its socket is a file, shared by all namespaces): end it first.
 tempiko_start_wine() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
   (wineserver -p; wine cmd /c exit) </dev/null >/dev/null 2>&1
 }
 
