@@ -99,7 +99,10 @@ class Win32TextControl : public Win32Control<Port> {
 
 template <typename Port>
 void Win32TextControl<Port>::SetText(const std::string& text) {
-  SetWindowTextW(this->handle(), Utf8ToWide(text).c_str());
+  const std::wstring wide = Utf8ToWide(text);
+  // The same text again would only repaint: the clock label is set a hundred times a second.
+  if (this->WindowText(this->handle()) == wide) return;
+  SetWindowTextW(this->handle(), wide.c_str());
 }
 
 }  // namespace tempiko::win32
