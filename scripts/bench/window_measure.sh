@@ -26,7 +26,7 @@ measure() {
   tempiko_prepare_prefix
   tempiko_start_wine
 
-  cpu_ticks() { awk '{print $14 + $15}' "/proc/$(pgrep -nx tempiko.exe)/stat"; }
+  cpu_ticks() { awk '{print $14 + $15}' "/proc/$(pgrep -f "^$SANDBOX/tempiko.exe" | head -1)/stat"; }
   cpu_percent() {
     local before after
     before=$(cpu_ticks)
