@@ -26,7 +26,7 @@ cmake --build --preset mingw --target probe >/dev/null
 probe() { wine "$TEMPIKO_BUILD/tests/e2e/probe.exe" "$@" </dev/null >/dev/null 2>&1; }
 wine "$exe" "$@" </dev/null >/dev/null 2>&1 &
 pid=$!
-if probe wait - "Tempiko！" 60; then
+if probe wait TForm1 "Tempiko！" 60; then
   sleep 1  # let the clock label tick once before the picture
   shot=$TEMPIKO_BUILD/screenshots/run.png
   mkdir -p "$(dirname "$shot")"
@@ -39,6 +39,6 @@ if [ "${TEMPIKO_KEEP_RUNNING:-0}" = 1 ]; then
   echo "Leaving it running (Ctrl-C ends it)."
   wait "$pid"
 else
-  probe close - "Tempiko！" || true
+  probe close TForm1 "Tempiko！" || true
   wait "$pid" || true
 fi
