@@ -13,6 +13,8 @@ cmake --build --preset mingw --target tempiko -j "$(nproc)"
 export TEMPIKO_BUILD=$root/build/mingw
 source scripts/lib/wine-env.sh
 exe=$TEMPIKO_BUILD/src/win32/tempiko.exe
+# Started in its own folder, as the Startup shortcut starts it, so "ヘルプ" finds Tempiko.htm.
+cd "$(dirname "$exe")"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   tempiko_prepare_prefix
