@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 bash scripts/deps.sh
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target tempiko -j "$(nproc)"
+cmake --build --preset mingw --target tempiko probe -j "$(nproc)"
 
 export TEMPIKO_BUILD=$root/build/mingw
 source scripts/lib/wine-env.sh
@@ -24,7 +24,6 @@ fi
 tempiko_ensure_display
 trap 'tempiko_stop_wine; tempiko_stop_display' EXIT
 tempiko_prepare_prefix
-cmake --build --preset mingw --target probe >/dev/null
 probe() { wine "$TEMPIKO_BUILD/tests/e2e/probe.exe" "$@" </dev/null >/dev/null 2>&1; }
 wine "$exe" "$@" </dev/null >/dev/null 2>&1 &
 pid=$!
