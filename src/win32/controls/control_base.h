@@ -101,7 +101,8 @@ template <typename Port>
 void Win32TextControl<Port>::SetText(const std::string& text) {
   const std::wstring wide = Utf8ToWide(text);
   // The same text again would only repaint: the clock label is set a hundred times a second.
-  if (this->WindowText(this->handle()) == wide) return;
+  if (this->WindowText(this->handle()) == wide)
+    return;
   SetWindowTextW(this->handle(), wide.c_str());
 }
 
