@@ -4,13 +4,13 @@
 
 namespace tempiko::win32 {
 
-Win32Button::Win32Button(const ControlParent& parent, const ControlSpec& spec, Kind kind)
-    : Win32TextControl(parent, spec.font) {
+Win32Button::Win32Button(const ControlParent& parent, const ControlSpec& setup, Kind kind)
+    : Win32TextControl(parent, setup.font) {
   const DWORD style = kind == Kind::kDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-  HWND button = AddPart(L"BUTTON", Utf8ToWide(spec.text), style | WS_TABSTOP | WS_GROUP, spec.id,
-                        spec.bounds);
+  HWND button = AddPart(L"BUTTON", Utf8ToWide(setup.text), style | WS_TABSTOP | WS_GROUP, setup.id,
+                        setup.bounds);
   if (kind == Kind::kDefault)
-    host().SetDefaultButton(spec.id);
+    host().SetDefaultButton(setup.id);
   SetWindowSubclass(button, &Win32Button::Subclass, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -41,10 +41,10 @@ LRESULT CALLBACK Win32Button::Subclass(HWND window, UINT message, WPARAM wparam,
   return DefSubclassProc(window, message, wparam, lparam);
 }
 
-Win32CheckBox::Win32CheckBox(const ControlParent& parent, const ControlSpec& spec)
-    : Win32Control(parent, spec.font) {
-  AddPart(L"BUTTON", Utf8ToWide(spec.text), BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, spec.id,
-          spec.bounds);
+Win32CheckBox::Win32CheckBox(const ControlParent& parent, const ControlSpec& setup)
+    : Win32Control(parent, setup.font) {
+  AddPart(L"BUTTON", Utf8ToWide(setup.text), BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, setup.id,
+          setup.bounds);
 }
 
 bool Win32CheckBox::Checked() const {

@@ -12,7 +12,7 @@ namespace tempiko::win32 {
 class Win32Button : public Win32TextControl<ui::TButton> {
  public:
   enum class Kind { kPush, kDefault };
-  Win32Button(const ControlParent& parent, const ControlSpec& spec, Kind kind = Kind::kPush);
+  Win32Button(const ControlParent& parent, const ControlSpec& setup, Kind kind = Kind::kPush);
   ~Win32Button() override;
 
   // Raised when any mouse button goes down on the button, before any click.
@@ -29,7 +29,7 @@ class Win32Button : public Win32TextControl<ui::TButton> {
 // the state from the program raises nothing, as with the in-memory check box.
 class Win32CheckBox : public Win32Control<ui::TCheckBox> {
  public:
-  Win32CheckBox(const ControlParent& parent, const ControlSpec& spec);
+  Win32CheckBox(const ControlParent& parent, const ControlSpec& setup);
 
   bool Checked() const override;
   void SetChecked(bool checked) override;

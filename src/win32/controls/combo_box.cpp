@@ -7,14 +7,14 @@ constexpr int kDefaultDropHeight = 200;
 
 }  // namespace
 
-Win32ComboBox::Win32ComboBox(const ControlParent& parent, const ControlSpec& spec)
-    : Win32TextControl(parent, spec.font) {
-  Bounds bounds = spec.bounds;
+Win32ComboBox::Win32ComboBox(const ControlParent& parent, const ControlSpec& setup)
+    : Win32TextControl(parent, setup.font) {
+  Bounds bounds = setup.bounds;
   if (bounds.height == 0)
     bounds.height = kDefaultDropHeight;
   AddPart(L"COMBOBOX", L"", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
-          spec.id, bounds);
-  SetText(spec.text);
+          setup.id, bounds);
+  SetText(setup.text);
 }
 
 void Win32ComboBox::SetText(const std::string& text) {

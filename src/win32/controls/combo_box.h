@@ -11,7 +11,7 @@ namespace tempiko::win32 {
 // selects none. The height of the bounds is the height with the list open (0: 200 pixels).
 class Win32ComboBox : public Win32TextControl<ui::TComboBox> {
  public:
-  Win32ComboBox(const ControlParent& parent, const ControlSpec& spec);
+  Win32ComboBox(const ControlParent& parent, const ControlSpec& setup);
 
   void SetText(const std::string& text) override;
   std::vector<std::string> Items() const override;

@@ -35,12 +35,12 @@ ControlHost::~ControlHost() {
     DeleteObject(font);
 }
 
-HFONT ControlHost::Font(const FontSpec& spec) {
-  HFONT& font = fonts_[spec.Key()];
+HFONT ControlHost::Font(const FontSpec& setup) {
+  HFONT& font = fonts_[setup.Key()];
   if (!font) {
-    font = CreateFontW(-Scale(spec.pixel_height), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
-                       spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str());
+    font = CreateFontW(-Scale(setup.pixel_height), 0, 0, 0, setup.weight, FALSE, FALSE, FALSE,
+                       setup.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, setup.face.c_str());
   }
   return font;
 }

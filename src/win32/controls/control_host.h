@@ -82,7 +82,7 @@ class ControlHost {
   UINT dpi() const { return dpi_; }
   int Scale(int pixels) const { return MulDiv(pixels, static_cast<int>(dpi_), 96); }
   // The font at the current DPI; the host keeps it until the DPI changes or the host ends.
-  HFONT Font(const FontSpec& spec);
+  HFONT Font(const FontSpec& setup);
 
   // The button that Enter presses (answers DM_GETDEFID for a window that is not a dialog).
   void SetDefaultButton(int id) { default_button_ = id; }

@@ -4,29 +4,29 @@
 
 namespace tempiko::win32 {
 
-Win32GroupBox::Win32GroupBox(const ControlParent& parent, const ControlSpec& spec)
-    : Win32TextControl(parent, spec.font),
-      inside_(parent.Offset(spec.bounds.left, spec.bounds.top)) {
-  AddPart(L"BUTTON", Utf8ToWide(spec.text), BS_GROUPBOX, spec.id, spec.bounds);
+Win32GroupBox::Win32GroupBox(const ControlParent& parent, const ControlSpec& setup)
+    : Win32TextControl(parent, setup.font),
+      inside_(parent.Offset(setup.bounds.left, setup.bounds.top)) {
+  AddPart(L"BUTTON", Utf8ToWide(setup.text), BS_GROUPBOX, setup.id, setup.bounds);
 }
 
-Win32RadioGroup::Win32RadioGroup(const ControlParent& parent, const ControlSpec& spec,
+Win32RadioGroup::Win32RadioGroup(const ControlParent& parent, const ControlSpec& setup,
                                  const std::vector<std::string>& items)
-    : Win32Control(parent, spec.font) {
-  const Bounds& group = spec.bounds;
-  AddPart(L"BUTTON", Utf8ToWide(spec.text), BS_GROUPBOX, spec.id, group);
+    : Win32Control(parent, setup.font) {
+  const Bounds& group = setup.bounds;
+  AddPart(L"BUTTON", Utf8ToWide(setup.text), BS_GROUPBOX, setup.id, group);
   if (items.empty())
     return;
   // Rows share the height under the caption evenly, the spare pixels split above and below.
   const int count = static_cast<int>(items.size());
-  const int caption = spec.font.pixel_height;
+  const int caption = setup.font.pixel_height;
   const int usable = group.height - caption - 5;
   const int row = usable / count;
   const int top = caption + 1 + (usable % count) / 2;
   for (int i = 0; i < count; ++i) {
     // The first button opens the group and takes the tab stop; the arrow keys move inside.
     const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-    AddPart(L"BUTTON", Utf8ToWide(items[static_cast<std::size_t>(i)]), style, spec.id + 1 + i,
+    AddPart(L"BUTTON", Utf8ToWide(items[static_cast<std::size_t>(i)]), style, setup.id + 1 + i,
             {group.left + 8, group.top + top + i * row, group.width - 10, row});
   }
 }

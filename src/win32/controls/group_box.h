@@ -14,7 +14,7 @@ namespace tempiko::win32 {
 // window itself (a group box is transparent to the mouse).
 class Win32GroupBox : public Win32TextControl<ui::TTextControl> {
  public:
-  Win32GroupBox(const ControlParent& parent, const ControlSpec& spec);
+  Win32GroupBox(const ControlParent& parent, const ControlSpec& setup);
   ControlParent Inside() const { return inside_; }
 
  private:
@@ -25,7 +25,7 @@ class Win32GroupBox : public Win32TextControl<ui::TTextControl> {
 // ItemIndex is -1 (none) to the number of items − 1.
 class Win32RadioGroup : public Win32Control<ui::TRadioGroup> {
  public:
-  Win32RadioGroup(const ControlParent& parent, const ControlSpec& spec,
+  Win32RadioGroup(const ControlParent& parent, const ControlSpec& setup,
                   const std::vector<std::string>& items);
 
   int ItemIndex() const override;

@@ -4,11 +4,11 @@
 
 namespace tempiko::win32 {
 
-Win32Label::Win32Label(const ControlParent& parent, const ControlSpec& spec)
-    : Win32TextControl(parent, spec.font), auto_size_(spec.bounds.width == 0) {
+Win32Label::Win32Label(const ControlParent& parent, const ControlSpec& setup)
+    : Win32TextControl(parent, setup.font), auto_size_(setup.bounds.width == 0) {
   // SS_NOPREFIX: a pattern or an address may hold "&", which is shown as it is.
-  HWND label = AddPart(L"STATIC", Utf8ToWide(spec.text), SS_LEFT | SS_NOTIFY | SS_NOPREFIX, spec.id,
-                       spec.bounds);
+  HWND label = AddPart(L"STATIC", Utf8ToWide(setup.text), SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
+                       setup.id, setup.bounds);
   SetWindowSubclass(label, &Win32Label::Subclass, 0, reinterpret_cast<DWORD_PTR>(this));
   Layout();
 }

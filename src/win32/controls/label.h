@@ -14,7 +14,7 @@ namespace tempiko::win32 {
 // and mouse movement are reported.
 class Win32Label : public Win32TextControl<ui::TLabel> {
  public:
-  Win32Label(const ControlParent& parent, const ControlSpec& spec);
+  Win32Label(const ControlParent& parent, const ControlSpec& setup);
   ~Win32Label() override;
 
   void SetText(const std::string& text) override;

@@ -2,11 +2,11 @@
 
 namespace tempiko::win32 {
 
-Win32Memo::Win32Memo(const ControlParent& parent, const ControlSpec& spec)
-    : Win32Control(parent, spec.font) {
+Win32Memo::Win32Memo(const ControlParent& parent, const ControlSpec& setup)
+    : Win32Control(parent, setup.font) {
   AddPart(L"EDIT", L"",
-          ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP, spec.id,
-          spec.bounds, WS_EX_CLIENTEDGE);
+          ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
+          setup.id, setup.bounds, WS_EX_CLIENTEDGE);
   // The log of a program that stays in the tray for weeks outgrows the default 30 000 characters.
   SendMessageW(handle(), EM_SETLIMITTEXT, 0, 0);
 }

@@ -9,7 +9,7 @@ namespace tempiko::win32 {
 // appending a line scrolls to the end.
 class Win32Memo : public Win32Control<ui::TMemo> {
  public:
-  Win32Memo(const ControlParent& parent, const ControlSpec& spec);
+  Win32Memo(const ControlParent& parent, const ControlSpec& setup);
 
   void Append(const std::string& line) override;
   std::vector<std::string> Lines() const override;

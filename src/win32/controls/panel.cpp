@@ -18,12 +18,12 @@ void RegisterPanelClass(WNDPROC procedure) {
 
 }  // namespace
 
-Win32Panel::Win32Panel(const ControlParent& parent, const ControlSpec& spec, Bevel bevel)
-    : Win32Control(parent, spec.font), bevel_(bevel) {
+Win32Panel::Win32Panel(const ControlParent& parent, const ControlSpec& setup, Bevel bevel)
+    : Win32Control(parent, setup.font), bevel_(bevel) {
   RegisterPanelClass(&Win32Panel::WindowProc);
   // WS_EX_CONTROLPARENT: the dialog manager's Tab and arrow keys reach the panel's controls.
   HWND panel =
-      AddPart(kPanelClass, L"", WS_CLIPSIBLINGS, spec.id, spec.bounds, WS_EX_CONTROLPARENT);
+      AddPart(kPanelClass, L"", WS_CLIPSIBLINGS, setup.id, setup.bounds, WS_EX_CONTROLPARENT);
   SetWindowLongPtrW(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
@@ -69,12 +69,12 @@ void Win32Panel::Paint() {
   EndPaint(handle(), &paint);
 }
 
-Win32PageControl::Win32PageControl(const ControlParent& parent, const ControlSpec& spec,
+Win32PageControl::Win32PageControl(const ControlParent& parent, const ControlSpec& setup,
                                    int page_count)
-    : Win32Panel(parent, spec) {
+    : Win32Panel(parent, setup) {
   const ControlParent inside = Inside();
   for (int i = 0; i < page_count; ++i) {
-    ControlSpec page{0, {0, 0, spec.bounds.width, spec.bounds.height}, {}, spec.font};
+    ControlSpec page{0, {0, 0, setup.bounds.width, setup.bounds.height}, {}, setup.font};
     pages_.push_back(std::make_unique<Win32Panel>(inside, page));
   }
   SetActivePage(0);

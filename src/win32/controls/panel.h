@@ -15,7 +15,7 @@ namespace tempiko::win32 {
 class Win32Panel : public Win32Control<ui::TControl> {
  public:
   enum class Bevel { kNone, kLoweredOuterRaisedInner };
-  Win32Panel(const ControlParent& parent, const ControlSpec& spec, Bevel bevel = Bevel::kNone);
+  Win32Panel(const ControlParent& parent, const ControlSpec& setup, Bevel bevel = Bevel::kNone);
 
   ControlParent Inside() { return {&host(), handle(), 0, 0}; }
   std::function<void()> OnMouseMove;
@@ -31,7 +31,7 @@ class Win32Panel : public Win32Control<ui::TControl> {
 // is a panel holding one panel per page; `Page(i)` is where a page's controls are created.
 class Win32PageControl : public Win32Panel {
  public:
-  Win32PageControl(const ControlParent& parent, const ControlSpec& spec, int page_count = 2);
+  Win32PageControl(const ControlParent& parent, const ControlSpec& setup, int page_count = 2);
 
   int PageCount() const { return static_cast<int>(pages_.size()); }
   ControlParent Page(int index) { return pages_.at(static_cast<std::size_t>(index))->Inside(); }

@@ -2,11 +2,11 @@
 
 namespace tempiko::win32 {
 
-Win32Picture::Win32Picture(const ControlParent& parent, const ControlSpec& spec, HINSTANCE module,
+Win32Picture::Win32Picture(const ControlParent& parent, const ControlSpec& setup, HINSTANCE module,
                            int icon_id)
-    : Win32Control(parent, spec.font), module_(module), icon_id_(icon_id) {
+    : Win32Control(parent, setup.font), module_(module), icon_id_(icon_id) {
   // SS_REALSIZECONTROL keeps the given size instead of the icon's own.
-  AddPart(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY, spec.id, spec.bounds);
+  AddPart(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY, setup.id, setup.bounds);
   LoadPicture();
 }
 

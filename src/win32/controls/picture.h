@@ -11,7 +11,8 @@ namespace tempiko::win32 {
 // transparency on any background). A missing resource shows the system's application icon.
 class Win32Picture : public Win32Control<ui::TControl> {
  public:
-  Win32Picture(const ControlParent& parent, const ControlSpec& spec, HINSTANCE module, int icon_id);
+  Win32Picture(const ControlParent& parent, const ControlSpec& setup, HINSTANCE module,
+               int icon_id);
   ~Win32Picture() override;
 
   HICON icon() const { return icon_; }

@@ -46,19 +46,19 @@ std::optional<int> ParseWholeNumber(std::wstring_view text) {
   return static_cast<int>(value);
 }
 
-Win32SpinEdit::Win32SpinEdit(const ControlParent& parent, const ControlSpec& spec, SpinRange range)
-    : Win32Control(parent, spec.font),
+Win32SpinEdit::Win32SpinEdit(const ControlParent& parent, const ControlSpec& setup, SpinRange range)
+    : Win32Control(parent, setup.font),
       range_(range),
       decimal_separator_(RegionalDecimalSeparator()) {
-  const Bounds& b = spec.bounds;
-  HWND edit = AddPart(L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, spec.id,
+  const Bounds& b = setup.bounds;
+  HWND edit = AddPart(L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, setup.id,
                       {b.left, b.top, b.width - kArrowWidth, b.height}, WS_EX_CLIENTEDGE);
   // The arrows keep no value of their own (no buddy, no UDS_SETBUDDYINT): the field steps.
   HWND arrows = AddPart(UPDOWN_CLASSW, L"", 0, 0,
                         {b.left + b.width - kArrowWidth, b.top, kArrowWidth, b.height});
   SetWindowSubclass(edit, &Win32SpinEdit::EditSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
   SetWindowSubclass(arrows, &Win32SpinEdit::ArrowSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
-  SetValue(ParseWholeNumber(Utf8ToWide(spec.text)).value_or(range_.min));
+  SetValue(ParseWholeNumber(Utf8ToWide(setup.text)).value_or(range_.min));
 }
 
 Win32SpinEdit::~Win32SpinEdit() {

@@ -33,7 +33,7 @@ class Win32SpinEdit : public Win32Control<ui::TSpinEdit> {
   static constexpr UINT kRepeatMs = 100;
   static constexpr int kArrowWidth = 16;
 
-  Win32SpinEdit(const ControlParent& parent, const ControlSpec& spec, SpinRange range);
+  Win32SpinEdit(const ControlParent& parent, const ControlSpec& setup, SpinRange range);
   ~Win32SpinEdit() override;
 
   int Value() const override;

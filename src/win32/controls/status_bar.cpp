@@ -4,12 +4,12 @@
 
 namespace tempiko::win32 {
 
-Win32StatusBar::Win32StatusBar(const ControlParent& parent, const ControlSpec& spec)
-    : Win32Control(parent, spec.font) {
-  AddPart(STATUSCLASSNAMEW, L"", CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, spec.id,
-          spec.bounds);
+Win32StatusBar::Win32StatusBar(const ControlParent& parent, const ControlSpec& setup)
+    : Win32Control(parent, setup.font) {
+  AddPart(STATUSCLASSNAMEW, L"", CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, setup.id,
+          setup.bounds);
   SendMessageW(handle(), SB_SIMPLE, TRUE, 0);
-  SetText(spec.text);
+  SetText(setup.text);
 }
 
 std::string Win32StatusBar::Text() const {

@@ -12,7 +12,7 @@ namespace tempiko::win32 {
 // the left half while the details area is open.
 class Win32StatusBar : public Win32Control<ui::TStatusBar> {
  public:
-  Win32StatusBar(const ControlParent& parent, const ControlSpec& spec);
+  Win32StatusBar(const ControlParent& parent, const ControlSpec& setup);
 
   std::string Text() const override;
   void SetText(const std::string& text) override;
