@@ -144,6 +144,15 @@ void SyncRun::ArmReplyTimeout(std::uint64_t run_number, int dial_result) {
   }
 }
 
+void SyncRun::ExpectReply() {
+  const DateTime before_send = clock_.UtcNow();
+  std::lock_guard lock(state_lock_);
+  t1_ = before_send;  // until NMUDP1DataSend records the send itself
+  if (phase_ == Phase::kWorking) {
+    phase_ = Phase::kAwaitingReply;
+  }
+}
+
 void SyncRun::NMUDP1DataSend(net::TNMUDP& /*sender*/) {
   const DateTime t1 = clock_.UtcNow();
   std::lock_guard lock(state_lock_);

@@ -116,6 +116,10 @@ class SyncRun {
   // Worker: turns the server text of the run into ServerAddress; true when that failed (the
   // failure has been shown and the run ended).
   bool ResolveServer();
+  // Worker, right before the request is sent: from now on the server's reply is awaited, with
+  // the instant before the send as T1 until NMUDP1DataSend records the send itself. A fast
+  // reply may be handled on the window thread before the endpoint reports the send.
+  void ExpectReply();
   // Window thread: the interval for the run's dial result, and arming, unless the reply has
   // already been handled (or another run has begun meanwhile).
   void ArmReplyTimeout(std::uint64_t run_number, int dial_result);

@@ -93,7 +93,9 @@ void TRASThreed::SendRequest() {
     run_.StatusBar1.SetText("");
   });
   Log(kRequestSentLog);
-  // NMUDP1DataSend records T1 as soon as the datagram is handed to the socket.
+  // NMUDP1DataSend records T1 as soon as the datagram is handed to the socket; the reply is
+  // awaited from just before, as it may come back before the endpoint reports the send.
+  run_.ExpectReply();
   endpoint.SendDatagram(run_.message_, static_cast<std::int32_t>(kNtpMessageSize));
 }
 

@@ -77,6 +77,9 @@ class FakeSockets {
   std::function<void()> during_startup;
   // Runs once when ProcessEventsUntil begins, as another event of the window thread would.
   std::function<void()> during_wait;
+  // Runs once inside SendTo, right after the bytes left: a reply that the window thread
+  // handles before the endpoint has reported the send.
+  std::function<void()> during_send;
 
   // --- Record ---
   std::vector<std::string> calls;
@@ -242,6 +245,9 @@ class FakeSocketLayer final : public net::SocketLayer {
       return -1;
     }
     world_.sent.push_back({socket, std::vector<std::uint8_t>(data, data + length), address, port});
+    if (auto hook = std::exchange(world_.during_send, nullptr)) {
+      hook();
+    }
     return length;
   }
 

@@ -361,6 +361,18 @@ TEST_F(SyncRunTest, ReplyHandledBeforeTheWorkerArmsTheTimeoutLeavesItOff) {
   EXPECT_TRUE(TimeoutArmed());
 }
 
+TEST_F(SyncRunTest, ReplyHandledBeforeTheEndpointReportsTheSendIsStillTheReply) {
+  // The reply can reach the window thread between the datagram leaving and the endpoint's
+  // report of it (a server on the LAN, a busy worker): it is the run's reply all the same.
+  sockets.during_send = [this] { window.Invoke([this] { DeliverGoodReply(); }); };
+  StartRun();
+
+  EXPECT_EQ(Log().back(), kCorrected);
+  EXPECT_THAT(system_clock.SystemTimeSettings(), SizeIs(1));
+  EXPECT_FALSE(Timer2.Enabled());
+  EXPECT_TRUE(Button1.Enabled());
+}
+
 // --- Replies that are not used ---
 
 struct RejectedCase {
