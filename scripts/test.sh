@@ -37,13 +37,5 @@ cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$jobs"
 
 echo "== Win32 and end-to-end tests under Wine"
-# A network namespace of this run's own: its loopback, port 123 included, is the tests' alone,
-# and Wine's sockets live there because its wineserver starts there.
-ns=tempiko-test-$$
-if ip netns add "$ns" 2>/dev/null; then
-  trap 'ip netns del "$ns" 2>/dev/null || true' EXIT
-  ip netns exec "$ns" bash scripts/lib/wine-tests.sh
-else
-  echo "(no network namespace could be made: the tests use this machine's loopback)"
-  bash scripts/lib/wine-tests.sh
-fi
+source scripts/lib/netns.sh
+tempiko_isolated bash scripts/lib/wine-tests.sh

@@ -15,7 +15,6 @@ measure() {
   set -euo pipefail
   export TEMPIKO_BUILD=$root/build/mingw
   source "$root/scripts/lib/wine-env.sh"
-  ip link set lo up 2>/dev/null || true
   state=$(mktemp -d)
   trap 'tests/harness/chronyd.sh stop "$state"; tempiko_stop_wine; rm -rf "$state"' EXIT
   tests/harness/chronyd.sh start "$state" 127.0.0.1 123
@@ -24,10 +23,5 @@ measure() {
   wine "$TEMPIKO_BUILD/tests/win32/sync_accuracy.exe" 127.0.0.1 "$runs" </dev/null | tr -d '\r'
 }
 
-ns=tempiko-bench-$$
-if ip netns add "$ns" 2>/dev/null; then
-  trap 'ip netns del "$ns" 2>/dev/null || true' EXIT
-  ip netns exec "$ns" bash -c "$(declare -f measure); root=$root runs=$runs measure"
-else
-  measure
-fi
+source "$root/scripts/lib/netns.sh"
+tempiko_isolated bash -c "$(declare -f measure); root=$root runs=${runs:-} seconds=${seconds:-} measure"

@@ -17,7 +17,6 @@ measure() {
   exe=$TEMPIKO_BUILD/src/win32/tempiko.exe
   probe=$TEMPIKO_BUILD/tests/e2e/probe.exe
   source "$root/tests/e2e/lib.sh"
-  ip link set lo up 2>/dev/null || true
   state=$(mktemp -d)
   unset DISPLAY
   tempiko_ensure_display
@@ -58,10 +57,5 @@ measure() {
   echo "tempiko.exe: $(stat -c %s "$exe") bytes"
 }
 
-ns=tempiko-measure-$$
-if ip netns add "$ns" 2>/dev/null; then
-  trap 'ip netns del "$ns" 2>/dev/null || true' EXIT
-  ip netns exec "$ns" bash -c "$(declare -f measure); root=$root seconds=$seconds measure"
-else
-  measure
-fi
+source "$root/scripts/lib/netns.sh"
+tempiko_isolated bash -c "$(declare -f measure); root=$root runs=${runs:-} seconds=${seconds:-} measure"
