@@ -520,6 +520,12 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (form_)
         Guarded([this] { form_->QueryEndSession(); });
       return TRUE;
+    case WM_ENDSESSION:
+      // The session ends once this returns: the close that the query posted (and with it the
+      // saving of the settings) must not wait in the queue.
+      if (wparam && window_)
+        SendMessageW(window_, WM_CLOSE, 0, 0);
+      return 0;
     case WM_CLOSE: {
       bool close = true;
       if (form_)

@@ -7,6 +7,7 @@
 //   probe gone  CLASS TITLE SECONDS     exits 0 once no such window exists
 //   probe visible CLASS TITLE           exits 0 when the window exists and is visible
 //   probe syscmd CLASS TITLE COMMAND    sends a system-menu command (WM_SYSCOMMAND)
+//   probe logoff CLASS TITLE            ends the log-on as Windows does: the query, then the end
 // CLASS or TITLE may be "-" for any.
 #include <windows.h>
 
@@ -95,6 +96,11 @@ int wmain(int argc, wchar_t** argv) {
     return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
   if (command == L"visible")
     return IsWindowVisible(window) ? 0 : 1;
+  if (command == L"logoff") {
+    const LRESULT agreed = SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    SendMessageW(window, WM_ENDSESSION, agreed != 0, ENDSESSION_LOGOFF);
+    return agreed ? 0 : 1;
+  }
   if (command == L"syscmd") {
     const auto id = static_cast<WPARAM>(std::wcstol(argument, nullptr, 0));
     return PostMessageW(window, WM_SYSCOMMAND, id, 0) ? 0 : 1;
