@@ -20,7 +20,7 @@ measure() {
   state=$(mktemp -d)
   unset DISPLAY
   tempiko_ensure_display
-  trap 'tests/harness/chronyd.sh stop "$state"; tempiko_stop_wine; tempiko_stop_display; rm -rf "$state"' EXIT
+  on_exit 'tests/harness/chronyd.sh stop "$state"; tempiko_stop_wine; tempiko_stop_display; rm -rf "$state"'
   tests/harness/chronyd.sh start "$state" 127.0.0.1 123
   tempiko_prepare_prefix
   tempiko_start_wine

@@ -1,5 +1,13 @@
 # Helpers for the end-to-end scripts. Expects wine-env.sh sourced and $probe set.
 
+# Commands to run when the script ends, in the order they were added: each helper adds its
+# own clean-up instead of replacing another's.
+TEMPIKO_CLEANUPS=()
+on_exit() {
+  TEMPIKO_CLEANUPS+=("$1")
+  trap 'for c in "${TEMPIKO_CLEANUPS[@]}"; do eval "$c"; done' EXIT
+}
+
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -10,7 +18,7 @@ probe() { wine "$probe" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPE
 start_program() {
   wine "$1" "${@:2}" </dev/null >/dev/null 2>&1 &
   PROGRAM_PID=$!
-  trap 'kill $PROGRAM_PID 2>/dev/null || true' EXIT
+  on_exit 'kill $PROGRAM_PID 2>/dev/null || true'
 }
 
 wait_program_exit() {
@@ -34,9 +42,9 @@ make_sandbox() {
   SANDBOX=$(mktemp -d)
   cp "$exe" "$SANDBOX/tempiko.exe"
   if [ $# -gt 0 ]; then printf '%s\r\n' "$@" | iconv -f utf-8 -t cp932 >"$SANDBOX/tempiko.ini"; fi
-  # The Windows process may outlive its wine launcher: end it by its own path too.
-  trap 'kill $PROGRAM_PID 2>/dev/null || true; pkill -f "^$SANDBOX/tempiko.exe" || true
-        rm -rf "$SANDBOX"' EXIT
+  # The Windows process may outlive its wine launcher: end it by its own path too. (The
+  # folder is named now, as a later sandbox replaces $SANDBOX.)
+  on_exit "pkill -f '^$SANDBOX/tempiko.exe' || true; rm -rf '$SANDBOX'"
 }
 
 settings_file() { iconv -f cp932 -t utf-8 "$SANDBOX/tempiko.ini" | tr -d '\r'; }
