@@ -13,9 +13,9 @@
 #include "app/ini_profile.h"
 #include "app/settings.h"
 #include "base/errors.h"
+#include "fakes/memory_settings_window.h"
 #include "posix/posix_text_codec.h"
 #include "sync/date_parse.h"
-#include "ui/memory_controls.h"
 
 namespace {
 
@@ -60,38 +60,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   posix::PosixTextCodec codec;
   app::SettingsFile file(profile, codec, path);
 
-  ui::MemoryRadioGroup radio{2, 0};
-  ui::MemoryComboBox entry;
-  ui::MemorySpinEdit tolerance{0, 0, 10000};
-  ui::MemorySpinEdit amount;
-  ui::MemorySpinEdit hours;
-  ui::MemorySpinEdit delay{0, 0, 999};
-  ui::MemoryCheckBox relay;
-  ui::MemoryComboBox servers;
-  sync::CorrectionRecord record;
-  std::string format;
-  bool dial_check = true;
-  const sync::Locale locale = sync::Locale::Japanese();
-  const std::vector<std::string> builtin = {"ntp.builtin.example"};
-  int handler_runs = 0;
-  const app::WindowSettings window{{radio, entry, tolerance, amount, hours, delay, relay, servers},
-                                   record,
-                                   format,
-                                   dial_check,
-                                   locale,
-                                   builtin,
-                                   [&] { ++handler_runs; }};
-  app::LoadSettings(file, window);
+  fakes::MemorySettingsWindow window;
+  app::LoadSettings(file, window.Settings());
   (void)app::ReadStartDelay(file);
 
   // The small buffers' edges, and the date reading of another locale on raw text.
   (void)profile.GetString("Option", "Entry", "default", 3);
   (void)profile.KeyNames("Server", 32);
-  (void)sync::ParseDateTimeText(entry.Text(), UsLocale());
-  (void)sync::ParseDateTimeText(bytes.substr(0, 64), locale);
+  (void)sync::ParseDateTimeText(window.entry.Text(), UsLocale());
+  (void)sync::ParseDateTimeText(bytes.substr(0, 64), window.locale);
 
   try {
-    app::WriteFormat(file, format);
+    app::WriteFormat(file, window.format);
   } catch (const Exception&) {
     // A file the fuzzer made unwritable is a legitimate outcome, not a fault.
   }

@@ -14,8 +14,8 @@
 #include "app/ini_profile.h"
 #include "app/settings.h"
 #include "base/errors.h"
+#include "fakes/memory_settings_window.h"
 #include "sync/date_time.h"
-#include "ui/memory_controls.h"
 #include "win32/text_encoding.h"
 #include "win32/win32_codec.h"
 #include "win32/win32_profile.h"
@@ -66,32 +66,7 @@ struct Pair {
   app::IniProfile portable{portable_path};
 };
 
-// The main window's settings in memory.
-struct Window {
-  ui::MemoryRadioGroup radio{2, 0};
-  ui::MemoryComboBox entry;
-  ui::MemorySpinEdit tolerance{0, 0, 10000};
-  ui::MemorySpinEdit amount;
-  ui::MemorySpinEdit hours;
-  ui::MemorySpinEdit delay{0, 0, 999};
-  ui::MemoryCheckBox relay;
-  ui::MemoryComboBox servers;
-  sync::CorrectionRecord record;
-  std::string format;
-  bool dial_check = false;
-  sync::Locale locale = sync::Locale::Japanese();
-  std::vector<std::string> builtin = {"ntp.builtin.example"};
-
-  app::WindowSettings Settings() {
-    return {{radio, entry, tolerance, amount, hours, delay, relay, servers},
-            record,
-            format,
-            dial_check,
-            locale,
-            builtin,
-            nullptr};
-  }
-};
+using Window = fakes::MemorySettingsWindow;
 
 void FillWindow(Window& window) {
   window.radio.SetItemIndex(1);
