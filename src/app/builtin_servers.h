@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "base/ascii_case.h"
+
 namespace tempiko::app {
 
 // The server box's list when the settings file holds none: public NTP services, Japanese ones
@@ -75,18 +77,6 @@ inline constexpr std::array<const char*, 57> kBuiltInServers = {
 
 namespace builtin_servers_detail {
 
-constexpr char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-constexpr bool SameName(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (Lower(*a) != Lower(*b))
-      return false;
-  }
-  return *a == *b;
-}
-
 // Every slot holds a name (an initialiser list that is too short leaves null pointers), and no
 // name is there twice: the settings file compares names without regard to case.
 constexpr bool AllNamesPresentAndDistinct() {
@@ -94,7 +84,7 @@ constexpr bool AllNamesPresentAndDistinct() {
     if (kBuiltInServers[i] == nullptr || kBuiltInServers[i][0] == '\0')
       return false;
     for (std::size_t j = 0; j < i; ++j) {
-      if (SameName(kBuiltInServers[i], kBuiltInServers[j]))
+      if (SameNameIgnoringCase(kBuiltInServers[i], kBuiltInServers[j]))
         return false;
     }
   }

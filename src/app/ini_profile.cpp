@@ -7,6 +7,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "base/ascii_case.h"
+
 namespace tempiko::app {
 namespace {
 
@@ -33,17 +35,6 @@ bool IsBlank(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a';
 }
 
-// The first byte of a Shift-JIS double-byte character. No trail byte is ever a blank, a line
-// end, '=' or a quote, but ']' and every ASCII letter can be one.
-bool IsLeadByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-char FoldAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string_view TrimLeading(std::string_view text) {
   while (!text.empty() && IsBlank(text.front()))
     text.remove_prefix(1);
@@ -63,7 +54,7 @@ std::string CutToCharacters(std::string_view text, std::size_t room) {
     return std::string(text);
   std::size_t end = 0;
   while (end < room) {
-    const std::size_t length = IsLeadByte(text[end]) ? 2 : 1;
+    const std::size_t length = IsShiftJisLeadByte(text[end]) ? 2 : 1;
     if (end + length > room)
       break;
     end += length;
@@ -76,28 +67,13 @@ std::string UpToZero(std::string_view text) {
   return std::string(text.substr(0, text.find('\0')));
 }
 
-// Names compare without regard to ASCII case; both bytes of a double-byte character compare
-// exactly, so that two different kanji never match.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (IsLeadByte(a[i])) {
-      if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1]))
-        return false;
-      ++i;
-    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The position of the line's last ']' that is a character of its own, or npos.
+// The position of the line's last ']' that is a character of its own, or npos: the trail byte
+// of a double-byte character can be a ']' (no trail byte is ever a blank, a line end, '=' or
+// a quote, so the other scans need no such care).
 std::size_t LastCloseBracket(std::string_view line) {
   std::size_t found = std::string_view::npos;
   for (std::size_t i = 0; i < line.size(); ++i) {
-    if (IsLeadByte(line[i])) {
+    if (IsShiftJisLeadByte(line[i])) {
       ++i;
     } else if (line[i] == ']') {
       found = i;
@@ -167,7 +143,7 @@ std::string Serialize(const Document& document) {
 Section* FindSection(Document& document, std::string_view name) {
   name = Trim(name);
   for (Section& section : document.sections) {
-    if (!section.name.empty() && SameName(section.name, name))
+    if (!section.name.empty() && SameNameIgnoringCase(section.name, name))
       return &section;
   }
   return nullptr;
@@ -176,7 +152,7 @@ Section* FindSection(Document& document, std::string_view name) {
 Entry* FindEntry(Section& section, std::string_view name) {
   name = Trim(name);
   for (Entry& entry : section.entries) {
-    if (SameName(entry.name, name))
+    if (SameNameIgnoringCase(entry.name, name))
       return &entry;
   }
   return nullptr;
@@ -328,8 +304,9 @@ bool IniProfile::EraseSection(std::string_view section) {
   // the section must not leave an older copy to be merged with it at the next start.
   const auto before = sections.size();
   const std::string_view name = Trim(section);
-  std::erase_if(sections,
-                [&](const Section& s) { return !s.name.empty() && SameName(s.name, name); });
+  std::erase_if(sections, [&](const Section& s) {
+    return !s.name.empty() && SameNameIgnoringCase(s.name, name);
+  });
   if (sections.size() == before)
     return true;
   return edit.Save();
