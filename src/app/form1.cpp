@@ -73,7 +73,7 @@ TForm1::~TForm1() {
 
 void TForm1::FormCreate() {
   record_.HasLastTime = false;
-  LoadSettings(settings_, SettingsView());
+  ApplySettings(LoadSettings(settings_, locale_, builtin_servers_), SettingsView());
   ShowStatus(c_.StatusBar1.Text() + LastTimeText());
   FillEntryList();
   if (TrayMode()) {
@@ -101,7 +101,7 @@ void TForm1::FormClick() {
 
 bool TForm1::FormCloseQuery() {
   try {
-    SaveSettings(settings_, SettingsView());
+    SaveWindowSettings(settings_, SettingsView(), locale_);
   } catch (const Exception& failure) {
     shell_.ShowError(failure.what());
     return false;
@@ -300,8 +300,6 @@ WindowSettings TForm1::SettingsView() {
           record_,
           format_,
           dial_check_,
-          locale_,
-          builtin_servers_,
           [this] { CheckBox1Click(); }};
 }
 

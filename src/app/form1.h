@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/main_controls.h"
-#include "app/settings.h"
+#include "app/settings_binding.h"
 #include "app/settings_file.h"
 #include "app/window_shell.h"
 #include "net/host_resolver.h"

@@ -5,116 +5,170 @@
 namespace tempiko::app {
 namespace {
 
-constexpr const char* kOption = "Option";
-constexpr const char* kServer = "Server";
+template <class... Visitors>
+struct Overloaded : Visitors... {
+  using Visitors::operator()...;
+};
 
-constexpr int kToleranceMax = 10000;
-constexpr int kDelayMax = 999;
-
-bool SameServerName(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    return fold(x) == fold(y);
-  });
-}
-
-void LoadRelayOptions(SettingsFile& file, const WindowSettings& window) {
-  const SettingsControls& c = window.controls;
-  const bool was_checked = c.CheckBox1.Checked();
-  c.CheckBox1.SetChecked(file.ReadBool(kOption, "Agent", false));
-  if (c.CheckBox1.Checked() != was_checked && window.relay_option_handler)
-    window.relay_option_handler();
-
-  const int old_hours = c.SpinEdit3.Value();
-  c.SpinEdit3.SetValue(file.ReadInteger(kOption, "Timer", 0));
-  if (c.SpinEdit3.Value() != old_hours && window.relay_option_handler)
-    window.relay_option_handler();
-}
-
-void LoadServerList(SettingsFile& file, const WindowSettings& window) {
-  ui::TComboBox& list = window.controls.ComboBox1;
-  const std::vector<std::string> stored = file.ReadSection(kServer);
-  list.SetItems(stored.empty() ? window.builtin_servers : stored);
-
-  const int index = file.ReadInteger(kOption, "Server", 0);
-  const int last = static_cast<int>(list.Items().size()) - 1;
-  list.SetItemIndex(index > last ? 0 : std::max(index, -1));
-}
-
-// Writes the server list: a name typed into the field and never picked goes first and is
-// selected; names that differ only in case are written once. Answers the index of the
-// selected entry among the names written.
-int SaveServerList(SettingsFile& file, ui::TComboBox& list) {
-  file.EraseSection(kServer);
-  std::vector<std::string> items = list.Items();
-  int selected = list.ItemIndex();
-  if (selected < 0) {
-    const std::string typed = list.Text();
-    if (!typed.empty()) {
-      items.insert(items.begin(), typed);
-      list.SetItems(items);
-    }
-    list.SetItemIndex(0);
-    selected = list.ItemIndex();
+constexpr const SettingsKey& KeyNamed(std::string_view name) {
+  for (const SettingsKey& key : kSettingsKeys) {
+    if (key.name == name)
+      return key;
   }
+  throw "no such key";  // a compile-time error where the key is looked up
+}
 
-  std::vector<std::string> written;
-  for (const std::string& item : items) {
-    file.WriteString(kServer, item, "");
-    if (std::none_of(written.begin(), written.end(),
-                     [&](const std::string& w) { return SameServerName(w, item); }))
-      written.push_back(item);
+constexpr const SettingsKey& kFormatKey = KeyNamed("Format");
+constexpr const SettingsKey& kDelayKey = KeyNamed("delay");
+
+void LoadKey(SettingsFile& file, const SettingsKey& key, const sync::Locale& locale,
+             const std::vector<std::string>& builtin_servers, Settings& settings) {
+  const char* section = key.section;
+  const char* name = key.name;
+  std::visit(Overloaded{
+                 [&](const IntegerKey& k) {
+                   const int stored = file.ReadInteger(section, name, k.default_value);
+                   settings.*k.field = std::clamp(stored, k.min, k.max);
+                 },
+                 [&](const BooleanKey& k) {
+                   settings.*k.field = file.ReadBool(section, name, k.default_value);
+                 },
+                 [&](const TextKey& k) {
+                   settings.*k.field = file.ReadString(section, name, k.default_value);
+                 },
+                 [&](const DateTimeKey& k) {
+                   settings.*k.stored = file.ValueExists(section, name);
+                   settings.*k.field = file.ReadDateTime(section, name, 0, locale);
+                 },
+                 [&](const KeyListKey& k) {
+                   std::vector<std::string> names = file.ReadSection(section);
+                   settings.*k.field = names.empty() ? builtin_servers : std::move(names);
+                 },
+             },
+             key.encoding);
+}
+
+bool SameField(const SettingsKey& key, const Settings& a, const Settings& b) {
+  return std::visit([&](const auto& k) { return a.*k.field == b.*k.field; }, key.encoding);
+}
+
+// What the file holds under the key now, compared with the value to write.
+bool StoredEquals(SettingsFile& file, const SettingsKey& key, const sync::Locale& locale,
+                  const Settings& settings) {
+  Settings stored;
+  LoadKey(file, key, locale, {}, stored);
+  return SameField(key, stored, settings);
+}
+
+struct SaveContext {
+  const sync::Locale& locale;
+  const ServerChoice& servers;
+  const ServerListSaving& on_server_list;
+};
+
+void SaveKey(SettingsFile& file, const SettingsKey& key, const Settings& settings,
+             const SaveContext& context) {
+  const char* section = key.section;
+  const char* name = key.name;
+  std::visit(Overloaded{
+                 [&](const IntegerKey& k) { file.WriteInteger(section, name, settings.*k.field); },
+                 [&](const BooleanKey& k) { file.WriteBool(section, name, settings.*k.field); },
+                 [&](const TextKey& k) { file.WriteString(section, name, settings.*k.field); },
+                 [&](const DateTimeKey& k) {
+                   file.WriteDateTime(section, name, settings.*k.field, context.locale);
+                 },
+                 [&](const KeyListKey& k) {
+                   // The section is rewritten whole, in list order.
+                   file.EraseSection(section);
+                   if (context.on_server_list)
+                     context.on_server_list(context.servers);
+                   for (const std::string& entry : settings.*k.field)
+                     file.WriteString(section, entry, "");
+                 },
+             },
+             key.encoding);
+}
+
+bool WrittenAtClose(SettingsFile& file, const SettingsKey& key, const sync::Locale& locale,
+                    const Settings& settings) {
+  switch (key.written) {
+    case Written::kAtClose:
+      return true;
+    case Written::kAtCloseWhenChanged:
+      return !StoredEquals(file, key, locale, settings);
+    case Written::kByHandOnly:
+    case Written::kAtOnce:
+      return false;
   }
-  // The file keeps one line for names equal but for case, so the index must count the lines
-  // written, or the next start would select another server.
-  if (selected < 0)
-    return selected;
-  const std::string& chosen = items[static_cast<std::size_t>(selected)];
-  const auto at = std::find_if(written.begin(), written.end(),
-                               [&](const std::string& w) { return SameServerName(w, chosen); });
-  return static_cast<int>(at - written.begin());
+  return false;
+}
+
+// An index past the end of the list selects the first entry.
+int SelectableIndex(int index, std::size_t entries) {
+  if (index < static_cast<int>(entries))
+    return index;
+  return entries == 0 ? -1 : 0;
+}
+
+// The file keeps one line for names equal but for case, so the stored index must count the
+// lines before the chosen name's, or the next start would select another server.
+int LineOfSelected(SettingsFile& file, const ServerChoice& servers) {
+  if (servers.selected < 0)
+    return servers.selected;
+  std::vector<std::string_view> lines;
+  for (const std::string& name : servers.names) {
+    if (std::none_of(lines.begin(), lines.end(),
+                     [&](std::string_view line) { return file.SameKey(line, name); }))
+      lines.push_back(name);
+  }
+  const std::string& chosen = servers.names[static_cast<std::size_t>(servers.selected)];
+  const auto at = std::find_if(lines.begin(), lines.end(),
+                               [&](std::string_view line) { return file.SameKey(line, chosen); });
+  return static_cast<int>(at - lines.begin());
 }
 
 }  // namespace
 
-void LoadSettings(SettingsFile& file, const WindowSettings& window) {
-  const SettingsControls& c = window.controls;
-  c.RadioGroup1.SetItemIndex(std::clamp(file.ReadInteger(kOption, "Start", 0), -1, 1));
-  c.ComboBox2.SetText(file.ReadString(kOption, "Entry", kDefaultEntry));
-  c.SpinEdit1.SetValue(std::clamp(file.ReadInteger(kOption, "HoseiGosa", 200), 0, kToleranceMax));
-  c.SpinEdit2.SetValue(file.ReadInteger(kOption, "HoseiMSec", 0));
-  window.record.HasLastTime = file.ValueExists(kOption, "LastTime");
-  window.record.LastTime = file.ReadDateTime(kOption, "LastTime", 0, window.locale);
-  LoadRelayOptions(file, window);
-  c.SpinEdit4.SetValue(std::clamp(file.ReadInteger(kOption, "delay", 0), 0, kDelayMax));
-  window.DialCheck = file.ReadBool(kOption, "DialCheck", true);
-  LoadServerList(file, window);
-  window.Format = file.ReadString(kOption, "Format", kDefaultFormat);
+Settings LoadSettings(SettingsFile& file, const sync::Locale& locale,
+                      const std::vector<std::string>& builtin_servers) {
+  Settings settings;
+  for (const SettingsKey& key : kSettingsKeys)
+    LoadKey(file, key, locale, builtin_servers, settings);
+  settings.server_index = SelectableIndex(settings.server_index, settings.server_list.size());
+  return settings;
 }
 
-void SaveSettings(SettingsFile& file, const WindowSettings& window) {
-  const SettingsControls& c = window.controls;
-  file.WriteInteger(kOption, "Start", c.RadioGroup1.ItemIndex());
-  file.WriteString(kOption, "Entry", c.ComboBox2.Text());
-  file.WriteInteger(kOption, "HoseiGosa", c.SpinEdit1.Value());
-  file.WriteInteger(kOption, "HoseiMSec", c.SpinEdit2.Value());
-  // Only a changed LastTime is written, so a file without one stays without one until the
-  // first clock setting.
-  if (window.record.LastTime != file.ReadDateTime(kOption, "LastTime", 0, window.locale))
-    file.WriteDateTime(kOption, "LastTime", window.record.LastTime, window.locale);
-  file.WriteBool(kOption, "Agent", c.CheckBox1.Checked());
-  file.WriteInteger(kOption, "Timer", c.SpinEdit3.Value());
-  file.WriteInteger(kOption, "delay", c.SpinEdit4.Value());
-  const int selected = SaveServerList(file, c.ComboBox1);
-  file.WriteInteger(kOption, "Server", selected);
+ServerChoice ServersToSave(const Settings& settings) {
+  ServerChoice choice{settings.server_list, settings.server_index};
+  if (choice.selected >= 0 && choice.selected < static_cast<int>(choice.names.size()))
+    return choice;
+  if (!settings.typed_server.empty())
+    choice.names.insert(choice.names.begin(), settings.typed_server);
+  choice.selected = choice.names.empty() ? -1 : 0;
+  return choice;
+}
+
+void SaveSettings(SettingsFile& file, const Settings& settings, const sync::Locale& locale,
+                  const ServerListSaving& on_server_list) {
+  const ServerChoice servers = ServersToSave(settings);
+  Settings saved = settings;
+  saved.server_list = servers.names;
+  saved.server_index = LineOfSelected(file, servers);
+  const SaveContext context{locale, servers, on_server_list};
+  for (const SettingsKey& key : kSettingsKeys) {
+    if (WrittenAtClose(file, key, locale, saved))
+      SaveKey(file, key, saved, context);
+  }
 }
 
 void WriteFormat(SettingsFile& file, const std::string& format) {
-  file.WriteString(kOption, "Format", format);
+  file.WriteString(kFormatKey.section, kFormatKey.name, format);
 }
 
 int ReadStartDelay(SettingsFile& file) {
-  return file.ReadInteger(kOption, "delay", 0);
+  // As stored: the range of the key is the options page's.
+  return file.ReadInteger(kDelayKey.section, kDelayKey.name,
+                          std::get<IntegerKey>(kDelayKey.encoding).default_value);
 }
 
 }  // namespace tempiko::app

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/ascii_case.h"
 #include "base/errors.h"
 #include "sync/date_parse.h"
 #include "sync/text_forms.h"
@@ -137,6 +138,10 @@ void SettingsFile::WriteDateTime(std::string_view section, std::string_view key,
 void SettingsFile::EraseSection(std::string_view section) {
   if (!profile_.EraseSection(codec_.Utf8ToShiftJis(section)))
     ThrowWriteError();
+}
+
+bool SettingsFile::SameKey(std::string_view a, std::string_view b) const {
+  return SameNameIgnoringCase(codec_.Utf8ToShiftJis(a), codec_.Utf8ToShiftJis(b));
 }
 
 void SettingsFile::ThrowWriteError() const {

@@ -41,6 +41,10 @@ class SettingsFile {
                      const sync::Locale& locale);
   void EraseSection(std::string_view section);
 
+  // Whether the file holds the two names as one: names compare without regard to ASCII case,
+  // in the file's Shift-JIS bytes.
+  bool SameKey(std::string_view a, std::string_view b) const;
+
   const std::string& path() const { return path_; }
 
  private:

@@ -14,7 +14,6 @@
 #include "app/ini_profile.h"
 #include "app/settings.h"
 #include "base/errors.h"
-#include "fakes/memory_settings_window.h"
 #include "sync/date_time.h"
 #include "win32/text_encoding.h"
 #include "win32/win32_codec.h"
@@ -66,57 +65,55 @@ struct Pair {
   app::IniProfile portable{portable_path};
 };
 
-using Window = fakes::MemorySettingsWindow;
-
-void FillWindow(Window& window) {
-  window.radio.SetItemIndex(1);
-  window.entry.SetText("LAN経由接続");
-  window.tolerance.SetValue(300);
-  window.amount.SetValue(-150);
-  window.record.LastTime = sync::EncodeDateTime({2021, 3, 4, 13, 5, 6, 789});
-  window.relay.SetChecked(true);
-  window.hours.SetValue(3);
-  window.delay.SetValue(10);
-  window.servers.SetItems({"ntp.nict.jp", "NTP.NICT.JP", "時刻.example", "10.0.0.1"});
-  window.servers.SetItemIndex(3);
+app::Settings Filled() {
+  app::Settings s;
+  s.start_option = 1;
+  s.dial_entry = "LAN経由接続";
+  s.tolerance_ms = 300;
+  s.drift_ms_per_day = -150;
+  s.last_time = sync::EncodeDateTime({2021, 3, 4, 13, 5, 6, 789});
+  s.relay_on = true;
+  s.period_hours = 3;
+  s.start_delay_s = 10;
+  s.server_list = {"ntp.nict.jp", "NTP.NICT.JP", "時刻.example", "10.0.0.1"};
+  s.server_index = 3;
+  return s;
 }
 
-void SaveThrough(app::Profile& profile, const std::string& path, Window& window) {
+void SaveThrough(app::Profile& profile, const std::string& path, const app::Settings& settings) {
   win32::Win32Codec codec;
   app::SettingsFile file(profile, codec, path);
-  app::SaveSettings(file, window.Settings());
+  app::SaveSettings(file, settings, sync::Locale::Japanese());
   app::WriteFormat(file, "yyyy年m月d日 hh:nn");
 }
 
-void LoadThrough(app::Profile& profile, const std::string& path, Window& window) {
+app::Settings LoadThrough(app::Profile& profile, const std::string& path) {
   win32::Win32Codec codec;
   app::SettingsFile file(profile, codec, path);
-  app::LoadSettings(file, window.Settings());
+  return app::LoadSettings(file, sync::Locale::Japanese(), {"ntp.builtin.example"});
 }
 
-void ExpectLoadedAsFilled(Window& loaded) {
-  EXPECT_EQ(loaded.radio.ItemIndex(), 1);
-  EXPECT_EQ(loaded.entry.Text(), "LAN経由接続");
-  EXPECT_EQ(loaded.tolerance.Value(), 300);
-  EXPECT_EQ(loaded.amount.Value(), -150);
-  EXPECT_TRUE(loaded.record.HasLastTime);
-  EXPECT_EQ(loaded.record.LastTime, sync::EncodeDateTime({2021, 3, 4, 13, 5, 6, 0}));
-  EXPECT_TRUE(loaded.relay.Checked());
-  EXPECT_EQ(loaded.hours.Value(), 3);
-  EXPECT_EQ(loaded.delay.Value(), 10);
+void ExpectLoadedAsFilled(const app::Settings& loaded) {
+  EXPECT_EQ(loaded.start_option, 1);
+  EXPECT_EQ(loaded.dial_entry, "LAN経由接続");
+  EXPECT_EQ(loaded.tolerance_ms, 300);
+  EXPECT_EQ(loaded.drift_ms_per_day, -150);
+  EXPECT_TRUE(loaded.has_last_time);
+  EXPECT_EQ(loaded.last_time, sync::EncodeDateTime({2021, 3, 4, 13, 5, 6, 0}));
+  EXPECT_TRUE(loaded.relay_on);
+  EXPECT_EQ(loaded.period_hours, 3);
+  EXPECT_EQ(loaded.start_delay_s, 10);
   EXPECT_TRUE(loaded.dial_check);
-  EXPECT_THAT(loaded.servers.Items(), ElementsAre("ntp.nict.jp", "時刻.example", "10.0.0.1"));
-  EXPECT_EQ(loaded.servers.ItemIndex(), 2);
-  EXPECT_EQ(loaded.format, "yyyy年m月d日 hh:nn");
+  EXPECT_THAT(loaded.server_list, ElementsAre("ntp.nict.jp", "時刻.example", "10.0.0.1"));
+  EXPECT_EQ(loaded.server_index, 2);
+  EXPECT_EQ(loaded.display_format, "yyyy年m月d日 hh:nn");
 }
 
 TEST(Win32Profile, BothImplementationsWriteTheSameSettingsFile) {
   TempFolder folder;
   Pair pair{folder.File(L"win32.ini"), folder.File(L"portable.ini")};
-  Window window;
-  FillWindow(window);
-  SaveThrough(pair.win32, pair.win32_path, window);
-  SaveThrough(pair.portable, pair.portable_path, window);
+  SaveThrough(pair.win32, pair.win32_path, Filled());
+  SaveThrough(pair.portable, pair.portable_path, Filled());
 
   const std::string written = ReadBytes(pair.win32_path);
   EXPECT_EQ(written, ReadBytes(pair.portable_path));
@@ -130,12 +127,8 @@ TEST(Win32Profile, BothImplementationsWriteTheSameSettingsFile) {
             "[Server]\r\nntp.nict.jp=\r\n\x8e\x9e\x8d\x8f.example=\r\n10.0.0.1=\r\n");
 
   // Each reads the other's file.
-  Window from_win32;
-  Window from_portable;
-  LoadThrough(pair.portable, pair.win32_path, from_win32);
-  LoadThrough(pair.win32, pair.portable_path, from_portable);
-  ExpectLoadedAsFilled(from_win32);
-  ExpectLoadedAsFilled(from_portable);
+  ExpectLoadedAsFilled(LoadThrough(pair.portable, pair.win32_path));
+  ExpectLoadedAsFilled(LoadThrough(pair.win32, pair.portable_path));
 }
 
 // The same calls on the same hand-edited file leave the same bytes after every step.
@@ -218,9 +211,8 @@ TEST(Win32Profile, AFileThatCannotBeWrittenFailsTheSave) {
   win32::Win32Profile profile(path);
   EXPECT_FALSE(profile.WriteString("Option", "Start", "0"));
 
-  Window window;
   try {
-    SaveThrough(profile, path, window);
+    SaveThrough(profile, path, Filled());
     FAIL() << "no error";
   } catch (const Exception& error) {
     EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
