@@ -9,6 +9,8 @@ template <class... Visitors>
 struct Overloaded : Visitors... {
   using Visitors::operator()...;
 };
+template <class... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 constexpr const SettingsKey& KeyNamed(std::string_view name) {
   for (const SettingsKey& key : kSettingsKeys) {
