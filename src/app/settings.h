@@ -20,19 +20,19 @@ inline constexpr const char* kDefaultFormat = "yyyy/mm/dd AMPM hh:nn:ss";
 inline constexpr const char* kDefaultEntry = "LAN経由接続";
 
 // Every setting the settings file keeps, by the role it plays. LoadSettings gives each field
-// its default when the file holds none; a value made here starts at zero.
+// its default when the file holds none; a value made here starts at zero, false and empty.
 struct Settings {
-  int start_option = 0;                  // the start-up option: 0 network run, 1 simple correction,
-                                         // -1 none chosen
-  std::string dial_entry;                // the connection box: a dial-up entry, or through the LAN
+  // The start-up option: 0 network run, 1 simple correction, -1 none chosen.
+  int start_option = 0;
+  std::string dial_entry;                // the connection box: a dial-up entry, or the LAN
   int tolerance_ms = 0;                  // offsets within this are not corrected
   int drift_ms_per_day = 0;              // the simple correction's amount
-  sync::DateTime last_time = 0;          // local date-time of the last clock setting; 0: none known
+  sync::DateTime last_time = 0;          // local date-time of the last clock setting; 0: none
   bool has_last_time = false;            // the file held LastTime when loaded
   bool relay_on = false;                 // answer the LAN's time requests
   int period_hours = 0;                  // re-synchronise every so many hours; 0 or less: never
   int start_delay_s = 0;                 // wait before an unattended start
-  bool dial_check = true;                // the dial-up watcher may run
+  bool dial_check = false;               // the dial-up watcher may run
   std::vector<std::string> server_list;  // the server box's entries
   int server_index = 0;                  // the selected entry; -1: none
   // A name typed into the server box and never picked from the list (only with no entry
