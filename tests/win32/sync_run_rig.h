@@ -16,8 +16,8 @@
 #include "sync/program_shell.h"
 #include "sync/relay_queue.h"
 #include "sync/sync_run.h"
-#include "ui/memory_controls.h"
-#include "ui/timer.h"
+#include "fakes/memory_controls.h"
+#include "loop/timer.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_host_resolver.h"
 #include "win32/win32_locale.h"
@@ -82,7 +82,7 @@ struct SyncRunRig {
   ui::MemoryMemo Memo1;
   ui::MemorySpinEdit SpinEdit1;
   win32::Win32WindowThread window_thread;
-  ui::TTimer Timer2{window_thread, 30000, false};
+  loop::Timer Timer2{window_thread, 30000, false};
   net::TNMUDP NMUDP1;
   win32::Win32HostResolver resolver;
   sync::Locale locale = win32::ReadUserLocale();

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "fakes/memory_controls.h"
 #include "sync/correction_record.h"
 #include "sync/locale.h"
-#include "ui/memory_controls.h"
 
 namespace tempiko::fakes {
 

@@ -9,7 +9,7 @@
 #include "posix/posix_text_codec.h"
 #include "sync/date_time.h"
 #include "temp_folder.h"
-#include "ui/memory_controls.h"
+#include "fakes/memory_controls.h"
 
 namespace tempiko::app {
 namespace {
