@@ -54,7 +54,14 @@ void SyncRun::Start(const std::string& server_text) {
     return;  // one run at a time
   }
   view_.RunStarted();
-  const SyncWorkerPorts worker{state_, *this, view_, dial_, resolver_, endpoint_, clock_, window_};
+  const SyncWorkerPorts worker{.state = state_,
+                               .endings = *this,
+                               .view = view_,
+                               .dial = dial_,
+                               .resolver = resolver_,
+                               .endpoint = endpoint_,
+                               .clock = clock_,
+                               .window = window_};
   workers_.Start([worker, number = *run_number] { SyncWorker(worker, number).Run(); });
 }
 
