@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/clock_setting_text.h"
 #include "app/program_start.h"
 #include "base/errors.h"
 #include "sync/date_format.h"
@@ -66,7 +67,8 @@ TForm1::TForm1(const Form1Ports& ports)
             .record = record_,
             .dial = dial_link_,
             .relay = relay_queue_}),
-      simple_correction_(clock_, record_, [this](const std::string& text) { ShowStatus(text); }) {
+      simple_correction_(clock_, record_,
+                         [this](int error) { ShowStatus(ClockSettingFailureText(error)); }) {
   nmudp1_.RemotePort = kNtpPort;
   nmudp1_.SetLocalPort(kClientPort);
   nmudp2_.RemotePort = kClientPort;
@@ -212,7 +214,7 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::Button5MouseDown() {
-  simple_correction_.Button5MouseDown();
+  simple_correction_.ZeroCorrection();
 }
 
 void TForm1::Button6Click() {

@@ -1,6 +1,6 @@
 #include "app/run_presenter.h"
 
-#include "sync/clock_setting_text.h"
+#include "app/clock_setting_text.h"
 #include "sync/reply_report.h"
 #include "sync/text_forms.h"
 
@@ -79,7 +79,7 @@ void RunPresenter::ClockCorrected(const sync::DecodedReply& reply, sync::DateTim
 }
 
 void RunPresenter::CorrectionFinished(int error) {
-  ShowStatus(error == 0 ? kCorrected : sync::ClockSettingFailureText(error));
+  ShowStatus(error == 0 ? kCorrected : ClockSettingFailureText(error));
 }
 
 void RunPresenter::ServerNotFound() {
