@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/clock_setting_text.h"
 #include "app/program_start.h"
 #include "base/errors.h"
 #include "sync/date_format.h"
@@ -45,18 +46,35 @@ TForm1::TForm1(const Form1Ports& ports)
       timer2_(ports.timers, sync::SyncRun::kReplyTimeoutDialledMs, false),
       timer3_(ports.timers, kHourMs, false),
       timer4_(ports.timers, kWatcherIntervalMs, false),
-      nmudp1_(ports.sockets),
-      nmudp2_(ports.sockets),
+      nmudp1_(ports.sockets, [this] { return clock_.UtcNow(); }),
+      nmudp2_(ports.sockets, [this] { return clock_.UtcNow(); }),
       clock_(ports.clock),
-      run_({c_.Button1, c_.ComboBox1, c_.Label1, c_.Label4, c_.StatusBar1, c_.Memo1, c_.SpinEdit1,
-            timer2_, nmudp1_, clock_, ports.resolver, ports.window, ports.workers, ports.locale,
-            *this, record_, dial_link_, relay_queue_}),
-      simple_correction_(clock_, record_, [this](const std::string& text) { ShowStatus(text); }) {
+      presenter_({.connect_button = c_.Button1,
+                  .offset_label = c_.Label1,
+                  .clock_label = c_.Label4,
+                  .status_bar = c_.StatusBar1,
+                  .log = c_.Memo1,
+                  .tolerance_ms = c_.SpinEdit1},
+                 ports.locale),
+      run_({.view = presenter_,
+            .reply_timer = timer2_,
+            .endpoint = nmudp1_,
+            .clock = clock_,
+            .resolver = ports.resolver,
+            .window = ports.window,
+            .workers = ports.workers,
+            .shell = *this,
+            .record = record_,
+            .dial = dial_link_,
+            .relay = relay_queue_}),
+      simple_correction_(clock_, record_,
+                         [this](int error) { ShowStatus(ClockSettingFailureText(error)); }) {
   nmudp1_.RemotePort = kNtpPort;
   nmudp1_.SetLocalPort(kClientPort);
   nmudp2_.RemotePort = kClientPort;
   nmudp2_.SetLocalPort(kNtpPort);
 
+  c_.Button1.OnClick = [this] { OnConnectClick(); };
   timer1_.OnTimer = [this] { Timer1Timer(); };
   timer3_.OnTimer = [this] { Button1Click(); };
   timer4_.OnTimer = [this] { Timer4Timer(); };
@@ -64,6 +82,7 @@ TForm1::TForm1(const Form1Ports& ports)
 }
 
 TForm1::~TForm1() {
+  c_.Button1.OnClick = nullptr;
   timer1_.OnTimer = nullptr;
   timer3_.OnTimer = nullptr;
   timer4_.OnTimer = nullptr;
@@ -176,7 +195,11 @@ bool TForm1::QueryEndSession() {
 // --- The controls' events ---
 
 void TForm1::Button1Click() {
-  c_.Button1.Click();  // the run's handler, also while the button is disabled
+  c_.Button1.Click();  // also while the button is disabled
+}
+
+void TForm1::OnConnectClick() {
+  run_.Start(c_.ComboBox1.Text());
 }
 
 void TForm1::Button2Click() {
@@ -191,7 +214,7 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::Button5MouseDown() {
-  simple_correction_.Button5MouseDown();
+  simple_correction_.ZeroCorrection();
 }
 
 void TForm1::Button6Click() {
@@ -277,7 +300,7 @@ void TForm1::ActOnSwitch() {
 }
 
 void TForm1::ShowStatus(const std::string& text) {
-  run_.ShowStatus(text);
+  presenter_.ShowStatus(text);
 }
 
 std::string TForm1::FirstArgument() {

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "app/main_controls.h"
+#include "app/run_presenter.h"
 #include "app/settings_binding.h"
 #include "app/settings_file.h"
 #include "app/window_shell.h"
+#include "loop/threads.h"
+#include "loop/timer.h"
 #include "net/host_resolver.h"
 #include "net/nmudp.h"
 #include "net/socket_layer.h"
@@ -21,8 +24,6 @@
 #include "sync/simple_correction.h"
 #include "sync/sync_run.h"
 #include "sync/system_clock.h"
-#include "ui/timer.h"
-#include "ui/window_thread.h"
 
 namespace tempiko::app {
 
@@ -31,9 +32,9 @@ namespace tempiko::app {
 struct Form1Ports {
   MainControls controls;
   WindowShell& shell;
-  ui::TimerHost& timers;
-  ui::WindowThread& window;
-  ui::WorkerStarter& workers;
+  loop::TimerHost& timers;
+  loop::WindowThread& window;
+  loop::WorkerStarter& workers;
   sync::SystemClock& clock;
   net::HostResolver& resolver;
   net::SocketLayerFactory sockets;  // makes the socket layer of NMUDP1 and of NMUDP2
@@ -123,7 +124,11 @@ class TForm1 final : public sync::ProgramShell {
   bool QueryEndSession();
 
   // --- The controls' events ---
+  // Presses Connect, as the periodic timer, the unattended start and the relay do: the click's
+  // handler runs also while the button is disabled.
   void Button1Click();
+  // Connect's click: a run for the server box's text.
+  void OnConnectClick();
   void Button2Click();
   void Button5MouseDown();
   void Button6Click();
@@ -157,9 +162,9 @@ class TForm1 final : public sync::ProgramShell {
   bool DetailsOpened() const { return details_opened_; }
   bool TrayIconShown() const { return tray_icon_shown_; }
   const sync::CorrectionRecord& Record() const { return record_; }
-  const ui::TTimer& Timer1() const { return timer1_; }
-  const ui::TTimer& Timer3() const { return timer3_; }
-  const ui::TTimer& Timer4() const { return timer4_; }
+  const loop::Timer& Timer1() const { return timer1_; }
+  const loop::Timer& Timer3() const { return timer3_; }
+  const loop::Timer& Timer4() const { return timer4_; }
   net::TNMUDP& NMUDP1() { return nmudp1_; }
   net::TNMUDP& NMUDP2() { return nmudp2_; }
   sync::SyncRun& Run() { return run_; }
@@ -185,10 +190,10 @@ class TForm1 final : public sync::ProgramShell {
   const std::vector<std::string>& builtin_servers_;
   const std::string computer_name_;
 
-  ui::TTimer timer1_;   // the clock label, every 10 ms while the window is shown
-  ui::TTimer timer2_;   // the reply timeout, run by the synchronisation run
-  ui::TTimer timer3_;   // the periodic run
-  ui::TTimer timer4_;   // the dial-up watcher
+  loop::Timer timer1_;  // the clock label, every 10 ms while the window is shown
+  loop::Timer timer2_;  // the reply timeout, run by the synchronisation run
+  loop::Timer timer3_;  // the periodic run
+  loop::Timer timer4_;  // the dial-up watcher
   net::TNMUDP nmudp1_;  // the program's own exchange
   net::TNMUDP nmudp2_;  // the relay's port
   sync::ClockReader clock_;
@@ -204,6 +209,7 @@ class TForm1 final : public sync::ProgramShell {
   // The dial-up link and the relay queue of a computer on the LAN without the relay.
   sync::LanLink dial_link_;
   sync::NoRelayClients relay_queue_;
+  RunPresenter presenter_;
   sync::SyncRun run_;
   sync::SimpleCorrection simple_correction_;
 };

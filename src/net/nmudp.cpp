@@ -21,18 +21,10 @@ std::uint16_t LowPortBits(std::int32_t port) {
   return static_cast<std::uint16_t>(static_cast<std::uint32_t>(port) & 0xFFFFu);
 }
 
-// The dotted form of an address held in network byte order, byte by byte as it lies in memory.
-std::string FormatAddress(Ipv4Address address) {
-  unsigned char bytes[4];
-  std::memcpy(bytes, &address, sizeof bytes);
-  char text[16];
-  std::snprintf(text, sizeof text, "%d.%d.%d.%d", bytes[0], bytes[1], bytes[2], bytes[3]);
-  return text;
-}
-
 }  // namespace
 
-TNMUDP::TNMUDP(const SocketLayerFactory& make_layer) {
+TNMUDP::TNMUDP(const SocketLayerFactory& make_layer, ArrivalClock arrival_clock)
+    : arrival_clock_(std::move(arrival_clock)) {
   ready_ = false;
   layer_ = make_layer(*this);
   ReportLevel = 1;
@@ -168,8 +160,13 @@ void TNMUDP::OnReadable() {
   std::uint16_t from_port = 0;
   last_byte_count_ = layer_->ReceiveFrom(socket_, receive_area_.data(), kReceiveAreaSize,
                                          &from_address, &from_port);
+  const double arrival = arrival_clock_ ? arrival_clock_() : 0;
   if (OnDataReceived) {
-    OnDataReceived(*this, last_byte_count_, FormatAddress(from_address), from_port);
+    ReceivedDatagram datagram{last_byte_count_, {}, from_address, from_port, arrival};
+    if (last_byte_count_ > 0) {
+      datagram.bytes = std::span(receive_area_.data(), static_cast<std::size_t>(last_byte_count_));
+    }
+    OnDataReceived(*this, datagram);
   }
 }
 

@@ -20,6 +20,15 @@ class UDPSockError : public Exception {
   using Exception::Exception;
 };
 
+// One datagram as the endpoint took it from its socket.
+struct ReceivedDatagram {
+  std::int32_t number_bytes = -1;       // -1: the receive failed
+  std::span<const std::uint8_t> bytes;  // the datagram (empty after a failed receive)
+  Ipv4Address from = 0;                 // the sender, network byte order
+  std::uint16_t port = 0;               // the sender's port
+  double arrival = 0;                   // when it left the socket: date-time value, UTC
+};
+
 // The program's UDP endpoint: one IPv4 datagram socket bound to LocalPort on all interfaces. It
 // sends single datagrams to RemoteHost:RemotePort and hands every arriving datagram to
 // OnDataReceived on the window thread.
@@ -29,8 +38,9 @@ class TNMUDP final : private SocketEvents {
   static constexpr std::size_t kMaxHostLength = 130;
   static constexpr auto kLookupLimit = std::chrono::seconds(10);
 
-  using TOnReceive = std::function<void(TNMUDP& sender, std::int32_t number_bytes,
-                                        const std::string& from_ip, std::int32_t port)>;
+  using TOnReceive = std::function<void(TNMUDP& sender, const ReceivedDatagram& datagram)>;
+  // The instant a datagram leaves the socket, as the program's clock reads it (UTC).
+  using ArrivalClock = std::function<double()>;
   using TNotifyEvent = std::function<void(TNMUDP& sender)>;
   using TOnStatus = std::function<void(TNMUDP& sender, const std::string& status)>;
   using THandlerEvent = std::function<void(bool& handled)>;
@@ -38,7 +48,7 @@ class TNMUDP final : private SocketEvents {
       std::function<void(bool& handled, std::vector<std::uint8_t>& buff, std::int32_t& length)>;
 
   // Starts the socket library and creates the socket (not yet bound); throws UDPSockError.
-  explicit TNMUDP(const SocketLayerFactory& make_layer);
+  explicit TNMUDP(const SocketLayerFactory& make_layer, ArrivalClock arrival_clock = {});
   ~TNMUDP();
   TNMUDP(const TNMUDP&) = delete;
   TNMUDP& operator=(const TNMUDP&) = delete;
@@ -86,6 +96,7 @@ class TNMUDP final : private SocketEvents {
   void CreateSocket(bool set_dont_linger);
   Ipv4Address ResolveRemoteHost();
 
+  ArrivalClock arrival_clock_;
   std::unique_ptr<SocketLayer> layer_;
   SocketHandle socket_ = kInvalidSocket;
   std::int32_t local_port_ = 0;

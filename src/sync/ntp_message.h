@@ -34,6 +34,9 @@ inline constexpr std::size_t kTimestampSize = 8;
 static_assert(ntp_field::kTransmitTimestamp + ntp_field::kTimestampSize == kNtpMessageSize);
 static_assert(kNtpMessageSize <= kMessageBufferSize);
 
+// The port an NTP server answers on.
+inline constexpr int kNtpServerPort = 123;
+
 // The request byte: leap indicator 0, version 4, mode 3 (client).
 inline constexpr std::uint8_t kRequestFirstByte = 0x23;
 

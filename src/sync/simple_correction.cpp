@@ -1,7 +1,5 @@
 #include "sync/simple_correction.h"
 
-#include "sync/clock_setting_text.h"
-
 namespace tempiko::sync {
 namespace {
 
@@ -11,7 +9,7 @@ constexpr double kMinimumDriftInterval = 0.25;
 
 }  // namespace
 
-void SimpleCorrection::Button5MouseDown() {
+void SimpleCorrection::ZeroCorrection() {
   DateTime now = reader_.ClockNow();
   // The seconds are taken after rounding to the millisecond: 29.9996 s counts as 30.
   if (SplitDateTime(now).second >= 30)
@@ -34,8 +32,8 @@ void SimpleCorrection::ApplySimpleCorrection(DateTime since, int milliseconds_pe
 bool SimpleCorrection::SetLocalClock(const CalendarFields& fields) {
   const int error = reader_.clock().SetLocalTime(fields);
   if (error != 0) {
-    if (show_status_)
-      show_status_(ClockSettingFailureText(error));
+    if (on_refused_)
+      on_refused_(error);
     return false;
   }
   reader_.TakeBase();

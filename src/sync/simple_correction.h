@@ -12,18 +12,19 @@ namespace tempiko::sync {
 // The simple correction: setting the local clock without any network exchange. The zero
 // correction sets it to the nearest whole minute; the drift correction moves it by a fixed
 // number of milliseconds for every day since the last setting. Runs on the window thread.
-// A setting the system refuses is reported on the status line and leaves LastTime and the
-// clock-reading base as they were.
+// A setting the system refuses is reported with the platform's error and leaves LastTime and
+// the clock-reading base as they were.
 class SimpleCorrection {
  public:
-  using StatusWriter = std::function<void(const std::string&)>;
+  // Told the platform's error number when the system refuses a setting.
+  using RefusalHandler = std::function<void(int error)>;
 
-  SimpleCorrection(ClockReader& reader, CorrectionRecord& record, StatusWriter show_status)
-      : reader_(reader), record_(record), show_status_(std::move(show_status)) {}
+  SimpleCorrection(ClockReader& reader, CorrectionRecord& record, RefusalHandler on_refused)
+      : reader_(reader), record_(record), on_refused_(std::move(on_refused)) {}
 
-  // The zero correction, on a press of any mouse button on Button5: the clock goes to the
-  // nearest whole minute (30 seconds and more round up) and that moment becomes LastTime.
-  void Button5MouseDown();
+  // The zero correction: the clock goes to the nearest whole minute (30 seconds and more round
+  // up) and that moment becomes LastTime.
+  void ZeroCorrection();
 
   // The drift correction: `milliseconds_per_day` (HoseiMSec) for each day since `since`, in
   // proportion for part days; nothing when fewer than 6 hours have passed.
@@ -35,7 +36,7 @@ class SimpleCorrection {
 
   ClockReader& reader_;
   CorrectionRecord& record_;
-  StatusWriter show_status_;
+  RefusalHandler on_refused_;
 };
 
 // The "-s" start, after the settings are loaded: with a drift rate set, the drift correction

@@ -1,249 +1,146 @@
 #include "sync/sync_run.h"
 
-#include <cstdlib>
+#include <algorithm>
 
 #include "base/errors.h"
-#include "sync/clock_setting_text.h"
-#include "sync/sync_worker.h"
-#include "sync/system_clock.h"
-#include "sync/text_forms.h"
 
 namespace tempiko::sync {
-namespace {
-
-constexpr char kServerNotFound[] = "サーバーが見つかりません";
-constexpr char kNoResponse[] = "サーバからの応答がありませんでした";
-constexpr char kDelayTooLong[] = "応答時間が長いため補正しませんでした";
-constexpr char kWithinTolerance[] = "ms以内誤差のため補正しませんでした";
-constexpr char kCorrected[] = "補正完了";
-
-// The label shows the computer's error before the correction: "-" when it was behind (or
-// exact), "+" when it was ahead.
-std::string OffsetLabelText(DateTime offset, std::int64_t offset_ms) {
-  return SignedDurationText(offset, offset_ms >= 0 ? '-' : '+');
-}
-
-}  // namespace
 
 SyncRun::SyncRun(const SyncRunPorts& ports)
-    : Button1(ports.Button1),
-      ComboBox1(ports.ComboBox1),
-      Label1(ports.Label1),
-      Label4(ports.Label4),
-      StatusBar1(ports.StatusBar1),
-      Memo1(ports.Memo1),
-      SpinEdit1(ports.SpinEdit1),
-      Timer2(ports.Timer2),
-      NMUDP1(ports.NMUDP1),
+    : view_(ports.view),
+      reply_timer_(ports.reply_timer),
+      endpoint_(ports.endpoint),
       clock_(ports.clock),
       resolver_(ports.resolver),
       window_(ports.window),
       workers_(ports.workers),
-      locale_(ports.locale),
       shell_(ports.shell),
       record_(ports.record),
       dial_(ports.dial),
-      relay_(ports.relay),
-      report_(ports.locale, ports.Memo1) {
-  Timer2.SetEnabled(false);
-  Timer2.SetInterval(kReplyTimeoutDialledMs);
-  Timer2.OnTimer = [this] { Timer2Timer(); };
-  Button1.OnClick = [this] { Button1Click(); };
-  NMUDP1.OnDataSend = [this](net::TNMUDP& sender) { NMUDP1DataSend(sender); };
-  NMUDP1.OnDataReceived = [this](net::TNMUDP& sender, std::int32_t number_bytes,
-                                 const std::string& from_ip, std::int32_t port) {
-    NMUDP1DataReceived(sender, number_bytes, from_ip, port);
+      relay_(ports.relay) {
+  reply_timer_.SetEnabled(false);
+  reply_timer_.SetInterval(kReplyTimeoutDialledMs);
+  reply_timer_.OnTimer = [this] { OnReplyTimeout(); };
+  endpoint_.OnDataSend = [this](net::TNMUDP&) { OnRequestSent(); };
+  endpoint_.OnDataReceived = [this](net::TNMUDP&, const net::ReceivedDatagram& datagram) {
+    OnReply(datagram);
   };
-  NMUDP1.OnStatus = [this](net::TNMUDP& sender, const std::string& status) {
-    NMUDP1Status(sender, status);
+  endpoint_.OnStatus = [this](net::TNMUDP&, const std::string& status) {
+    OnEndpointStatus(status);
   };
-  NMUDP1.OnInvalidHost = [this](bool& handled) { NMUDP1InvalidHost(handled); };
+  endpoint_.OnInvalidHost = [this](bool&) { OnInvalidHost(); };
 }
 
 SyncRun::~SyncRun() {
-  Timer2.OnTimer = nullptr;
-  Button1.OnClick = nullptr;
-  NMUDP1.OnDataSend = nullptr;
-  NMUDP1.OnDataReceived = nullptr;
-  NMUDP1.OnStatus = nullptr;
-  NMUDP1.OnInvalidHost = nullptr;
+  reply_timer_.OnTimer = nullptr;
+  endpoint_.OnDataSend = nullptr;
+  endpoint_.OnDataReceived = nullptr;
+  endpoint_.OnStatus = nullptr;
+  endpoint_.OnInvalidHost = nullptr;
 }
 
 // --- Start ---
 
-void SyncRun::Button1Click() {
-  const std::string server = ComboBox1.Text();
-  if (server.empty()) {
+void SyncRun::Start(const std::string& server_text) {
+  if (server_text.empty()) {
     // Nothing to run; an unattended start has nothing left to wait for.
     if (UnattendedRun()) {
       shell_.CloseMainWindow();
     }
     return;
   }
-  std::uint64_t run_number;
-  {
-    std::lock_guard lock(state_lock_);
-    if (phase_ != Phase::kIdle) {
-      return;  // one run at a time
-    }
-    phase_ = Phase::kWorking;
-    run_number = ++run_number_;
-    server_text_ = server;
+  const std::optional<std::uint64_t> run_number = state_.Begin(server_text);
+  if (!run_number) {
+    return;  // one run at a time
   }
-  Button1.SetEnabled(false);
-  workers_.Start([this, run_number] { TRASThreed(*this, run_number).Execute(); });
+  view_.RunStarted();
+  const SyncWorkerPorts worker{.state = state_,
+                               .endings = *this,
+                               .view = view_,
+                               .dial = dial_,
+                               .resolver = resolver_,
+                               .endpoint = endpoint_,
+                               .clock = clock_,
+                               .window = window_};
+  workers_.Start([worker, number = *run_number] { SyncWorker(worker, number).Run(); });
 }
 
-bool SyncRun::ResolveServer() {
-  std::string text;
-  {
-    std::lock_guard lock(state_lock_);
-    text = server_text_;
-  }
-  std::string address = text;  // a dotted text is used exactly as typed
-  std::optional<net::Ipv4Address> endpoint;
-  const net::Ipv4Address dotted = resolver_.ParseAddress(text);
-  if (dotted != net::kAddressNone) {
-    endpoint = dotted;
-  } else if (const auto found = resolver_.LookupHost(text)) {
-    address = net::FormatAddress(*found);
-    if (*found != 0) {
-      endpoint = found;
-    }
-  }
-  if (!endpoint) {
-    window_.Invoke([this] {
-      ShowStatus(kServerNotFound);
-      EndRun();
-    });
-    return true;
-  }
-  std::lock_guard lock(state_lock_);
-  server_address_ = address;
-  server_endpoint_ = net::FormatAddress(*endpoint);
-  return false;
+void SyncRun::OnRequestSent() {
+  state_.RecordSend(clock_.UtcNow());
 }
 
 void SyncRun::ArmReplyTimeout(std::uint64_t run_number, int dial_result) {
-  bool awaiting;
-  {
-    std::lock_guard lock(state_lock_);
-    if (run_number != run_number_) {
-      return;
-    }
-    awaiting = phase_ == Phase::kAwaitingReply;
+  if (!state_.IsLatest(run_number)) {
+    return;
   }
   if (dial_result == drOnline || dial_result == drLinkSeen) {
-    Timer2.SetInterval(kReplyTimeoutOnlineMs);
+    reply_timer_.SetInterval(kReplyTimeoutOnlineMs);
   } else if (dial_result == drDialled) {
-    Timer2.SetInterval(kReplyTimeoutDialledMs);
+    reply_timer_.SetInterval(kReplyTimeoutDialledMs);
   }  // a failed dial keeps the interval the last run left
   // A fast server may have answered before the worker came here; its run is over.
-  if (awaiting) {
-    Timer2.SetEnabled(true);
-  }
-}
-
-void SyncRun::ExpectReply() {
-  const DateTime before_send = clock_.UtcNow();
-  std::lock_guard lock(state_lock_);
-  t1_ = before_send;  // until NMUDP1DataSend records the send itself
-  if (phase_ == Phase::kWorking) {
-    phase_ = Phase::kAwaitingReply;
-  }
-}
-
-void SyncRun::NMUDP1DataSend(net::TNMUDP& /*sender*/) {
-  const DateTime t1 = clock_.UtcNow();
-  std::lock_guard lock(state_lock_);
-  t1_ = t1;
-  if (phase_ == Phase::kWorking) {
-    phase_ = Phase::kAwaitingReply;
+  if (state_.StillAwaiting(run_number)) {
+    reply_timer_.SetEnabled(true);
   }
 }
 
 // --- Reply ---
 
-void SyncRun::NMUDP1DataReceived(net::TNMUDP& sender, std::int32_t number_bytes,
-                                 const std::string& from_ip, std::int32_t port) {
-  if (number_bytes < static_cast<std::int32_t>(kNtpMessageSize)) {
+void SyncRun::OnReply(const net::ReceivedDatagram& datagram) {
+  if (datagram.number_bytes < static_cast<std::int32_t>(kNtpMessageSize)) {
     return;  // too short to be a reply; the run keeps waiting
   }
-  const std::optional<AwaitedRun> run = AwaitedRunFor(from_ip, port);
+  const std::optional<RunState::AwaitedRun> run =
+      state_.AwaitingReplyFrom(datagram.from, datagram.port);
   if (!run) {
     return;  // not the server's answer to a run awaiting one: dropped
   }
-  sender.ReadDatagram(message_);
+  MessageBuffer message{};
+  std::copy_n(datagram.bytes.begin(), std::min(datagram.bytes.size(), message.size()),
+              message.begin());
   if (relay_.HasWaitingClients()) {
-    relay_.Forward(message_);
+    relay_.Forward(message);
     EndRun();
     return;
   }
-  if (!report_.ShowReplyDetails(message_, run->t1)) {
+  EvaluateReply(message, *run, datagram.arrival);
+}
+
+void SyncRun::EvaluateReply(const MessageBuffer& message, const RunState::AwaitedRun& run,
+                            DateTime t4) {
+  const DecodedReply reply = DecodeReply(message, run.t1, t4);
+  const int tolerance_ms = view_.ToleranceMs();
+  const Verdict verdict = Judge(reply, tolerance_ms);
+  if (verdict == Verdict::kRejected) {
+    view_.ReplyJudged(reply, verdict, tolerance_ms);
     return;  // unusable: the run ends by its timeout
   }
-  EvaluateReply(*run);
-}
-
-std::optional<SyncRun::AwaitedRun> SyncRun::AwaitedRunFor(const std::string& from_ip,
-                                                          std::int32_t port) const {
-  std::lock_guard lock(state_lock_);
-  // The endpoint gives the sender in canonical dotted form, as server_endpoint_ is kept.
-  if (phase_ != Phase::kAwaitingReply || port != kServerPort || from_ip != server_endpoint_) {
-    return std::nullopt;
-  }
-  return AwaitedRun{t1_, dial_result_};
-}
-
-void SyncRun::EvaluateReply(const AwaitedRun& run) {
-  const DateTime t4 = clock_.UtcNow();  // after the report has been written
-  Memo1.Append("Destination Timestamp(UTC):" + InstantText(t4, locale_));
-  Outcome outcome;
+  int error = 0;
   try {
-    outcome = JudgeAndCorrect(run, t4);
+    view_.ReplyJudged(reply, verdict, tolerance_ms);
+    if (verdict == Verdict::kCorrect) {
+      error = CorrectClock(reply);
+    }
   } catch (...) {
     EndAfterReply(run.dial_result);  // the ending runs whatever happens
     throw;
   }
   EndAfterReply(run.dial_result);
-  if (outcome) {
-    ShowStatus(*outcome);
+  if (verdict == Verdict::kCorrect) {
+    view_.CorrectionFinished(error);
   }
 }
 
-SyncRun::Outcome SyncRun::JudgeAndCorrect(const AwaitedRun& run, DateTime t4) {
-  const DateTime t1 = run.t1;
-  const DateTime t2 = report_.T2();
-  const DateTime t3 = report_.T3();
-  // The round trip without the time the server held the request.
-  const DateTime delay = (t4 - t1) - (t3 - t2);
-  Memo1.Append("往復遅延時間:" + DurationText(delay));
-  // Judged in whole milliseconds, as shown: the instants carry rounding noise well below that.
-  if (ToMilliseconds(delay) >= kMaxDelayMs) {
-    ShowStatus(kDelayTooLong);
-    return std::nullopt;
-  }
-  const DateTime offset = ((t2 - t1) + (t3 - t4)) / 2;  // positive: the computer is behind
-  Memo1.Append("誤差:" + DurationText(offset));
-  const int tolerance_ms = SpinEdit1.Value();
-  if (tolerance_ms > std::abs(ToMilliseconds(offset))) {
-    ShowStatus(std::to_string(tolerance_ms) + kWithinTolerance);
-    return std::nullopt;
-  }
-  return CorrectClock(offset);
-}
-
-SyncRun::Outcome SyncRun::CorrectClock(DateTime offset) {
-  const DateTime corrected = clock_.UtcNow() + offset;
+int SyncRun::CorrectClock(const DecodedReply& reply) {
+  const DateTime corrected = clock_.UtcNow() + reply.offset;
   const int error = clock_.clock().SetSystemTime(SplitDateTime(corrected));
   if (error != 0) {
-    return ClockSettingFailureText(error);  // the clock, LastTime and the labels stay as they were
+    return error;  // the clock, LastTime and the labels stay as they were
   }
   clock_.TakeBase();
   record_.LastTime = clock_.ClockNow();
-  Label1.SetText(OffsetLabelText(offset, ToMilliseconds(offset)));
-  Label4.SetText(DateTimeText(clock_.clock().LocalNow(), locale_));
-  return std::string(kCorrected);
+  view_.ClockCorrected(reply, clock_.clock().LocalNow());
+  return 0;
 }
 
 void SyncRun::EndAfterReply(int dial_result) {
@@ -260,57 +157,37 @@ void SyncRun::EndAfterReply(int dial_result) {
 
 // --- Other endings ---
 
-void SyncRun::Timer2Timer() {
-  Timer2.SetEnabled(false);
-  int dial_result;
-  {
-    std::lock_guard lock(state_lock_);
-    if (phase_ != Phase::kAwaitingReply) {
-      return;  // a late tick: the run has already ended
-    }
-    dial_result = dial_result_;
+void SyncRun::OnReplyTimeout() {
+  reply_timer_.SetEnabled(false);
+  const std::optional<RunState::AwaitedRun> run = state_.AwaitingReply();
+  if (!run) {
+    return;  // a late tick: the run has already ended
   }
-  if (dial_result == drDialled && UnattendedRun()) {
+  if (run->dial_result == drDialled && UnattendedRun()) {
     dial_.HangUp();
   }
   EndRun();
   relay_.Clear();
-  ShowStatus(kNoResponse);
+  view_.NoResponse();
 }
 
-void SyncRun::NMUDP1InvalidHost(bool& /*handled*/) {
+void SyncRun::OnInvalidHost() {
   window_.Invoke([this] {
-    ShowStatus(kServerNotFound);
+    view_.ServerNotFound();
     relay_.Clear();
     EndRun();
   });
   throw EAbort();  // no send, no timeout, no further message
 }
 
-void SyncRun::NMUDP1Status(net::TNMUDP& /*sender*/, const std::string& status) {
-  window_.Invoke([this, &status] { ShowStatus(status); });
-}
-
-void SyncRun::EndAfterWorkerFailure(const std::string& text) {
-  try {
-    window_.Invoke([this, &text] {
-      if (!text.empty()) {
-        ShowStatus(text);
-      }
-      EndRun();
-    });
-  } catch (...) {
-    // The window is going away; nobody is left to tell.
-  }
+void SyncRun::OnEndpointStatus(const std::string& status) {
+  window_.Invoke([this, &status] { view_.EndpointStatus(status); });
 }
 
 void SyncRun::EndRun() {
-  {
-    std::lock_guard lock(state_lock_);
-    phase_ = Phase::kIdle;
-  }
-  Button1.SetEnabled(true);
-  Timer2.SetEnabled(false);
+  state_.End();
+  view_.RunEnded();
+  reply_timer_.SetEnabled(false);
   // An unattended start ends with its run, however the run ended: otherwise a failure before
   // the request would leave the program running, minimised, with nobody to close it.
   if (UnattendedRun()) {
@@ -318,35 +195,8 @@ void SyncRun::EndRun() {
   }
 }
 
-void SyncRun::ShowStatus(const std::string& text) {
-  StatusBar1.SetText(text);
-  Memo1.Append(text);
-}
-
 bool SyncRun::UnattendedRun() {
   return shell_.FirstArgument() == kUnattendedRunSwitch;
-}
-
-// --- State ---
-
-bool SyncRun::RunInProgress() const {
-  std::lock_guard lock(state_lock_);
-  return phase_ != Phase::kIdle;
-}
-
-int SyncRun::DialResult() const {
-  std::lock_guard lock(state_lock_);
-  return dial_result_;
-}
-
-std::string SyncRun::ServerAddress() const {
-  std::lock_guard lock(state_lock_);
-  return server_address_;
-}
-
-DateTime SyncRun::T1() const {
-  std::lock_guard lock(state_lock_);
-  return t1_;
 }
 
 }  // namespace tempiko::sync

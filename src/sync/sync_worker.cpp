@@ -2,109 +2,119 @@
 
 #include <chrono>
 #include <exception>
+#include <optional>
 
 #include "base/errors.h"
-#include "sync/sync_run.h"
-#include "sync/text_forms.h"
+#include "sync/ntp_message.h"
 
 namespace tempiko::sync {
 namespace {
 
 constexpr auto kLinkQueryPause = std::chrono::milliseconds(100);
 
-constexpr char kDialledLog[] = "ダイアルアップ接続しました";
-constexpr char kRequestSentLog[] = "ﾘｸｴｽﾄ送信:ServerPort=123 LocalPort=8263";
-constexpr char kOffsetLabelPending[] = "±0";
-
 }  // namespace
 
-void TRASThreed::Execute() {
+void SyncWorker::Run() {
   try {
     Steps();
   } catch (const EAbort&) {
     // Silent by definition: whoever raised it has said all there is to say.
   } catch (const std::exception& failure) {
-    run_.EndAfterWorkerFailure(failure.what());
+    EndAfterFailure(failure.what());
   } catch (...) {
-    run_.EndAfterWorkerFailure("");
+    EndAfterFailure("");
   }
 }
 
-void TRASThreed::Steps() {
-  const int dial_result = run_.dial_.DialEntry();
-  {
-    std::lock_guard lock(run_.state_lock_);
-    run_.dial_result_ = dial_result;
-  }
+void SyncWorker::Steps() {
+  const int dial_result = ports_.dial.DialEntry();
+  ports_.state.SetDialResult(dial_result);
   if (dial_result == drStop) {
-    OnWindow([this] { run_.EndRun(); });  // the decision's own message stands
+    OnWindow([this] { ports_.endings.EndRun(); });  // the decision's own message stands
     return;
   }
   if (dial_result == drDialled || dial_result == drLinkSeen) {
     WaitForLink();
     if (dial_result == drDialled) {
-      Log(kDialledLog);
+      OnWindow([this] { ports_.view.LinkDialled(); });
     }
   }
-  if (run_.ResolveServer()) {
+  if (!ResolveServer()) {
     return;
   }
   SendRequest();
-  OnWindow([this, dial_result] { run_.ArmReplyTimeout(run_number_, dial_result); });
+  OnWindow([this, dial_result] { ports_.endings.ArmReplyTimeout(run_number_, dial_result); });
 }
 
 // Polls the link's state until it reads connected, at most 601 queries and 600 pauses, always
 // at least one pause. The run goes on whether or not the link came up.
-void TRASThreed::WaitForLink() {
+void SyncWorker::WaitForLink() {
   for (int passes = 1;; ++passes) {
-    const bool connected = run_.dial_.LinkConnected();
+    const bool connected = ports_.dial.LinkConnected();
     if (passes > kMaxLinkQueries) {
       return;
     }
-    run_.dial_.Pause(kLinkQueryPause);
+    ports_.dial.Pause(kLinkQueryPause);
     if (connected) {
       return;
     }
   }
 }
 
-void TRASThreed::SendRequest() {
-  const std::string requested_at =
-      DateTimeText(run_.clock_.clock().LocalNow(), run_.locale_);  // the system's own reading
-  std::string server_text;
-  std::string server_address;
-  {
-    std::lock_guard lock(run_.state_lock_);
-    server_text = run_.server_text_;
-    server_address = run_.server_address_;
+// A dotted text is used exactly as typed and never looked up; a name is looked up once, here.
+// A name that resolves to 0.0.0.0 counts as not found.
+bool SyncWorker::ResolveServer() {
+  const std::string text = ports_.state.ServerText();
+  std::string address_text = text;
+  std::optional<net::Ipv4Address> address;
+  const net::Ipv4Address dotted = ports_.resolver.ParseAddress(text);
+  if (dotted != net::kAddressNone) {
+    address = dotted;
+  } else if (const auto found = ports_.resolver.LookupHost(text); found && *found != 0) {
+    address = found;
+    address_text = net::FormatAddress(*found);
   }
-  OnWindow([&] {
-    run_.Memo1.Append("Request:" + requested_at);
-    run_.Memo1.Append("NTPサーバ:" + server_text);
-    run_.Memo1.Append("IPアドレス:" + server_address);
-  });
-
-  net::TNMUDP& endpoint = run_.NMUDP1;
-  endpoint.RemoteHost = server_address;
-  endpoint.RemotePort = SyncRun::kServerPort;
-  BuildRequest(run_.message_);
-  OnWindow([this] {
-    run_.Label1.SetText(kOffsetLabelPending);
-    run_.StatusBar1.SetText("");
-  });
-  Log(kRequestSentLog);
-  // NMUDP1DataSend records T1 as soon as the datagram is handed to the socket; the reply is
-  // awaited from just before, as it may come back before the endpoint reports the send.
-  run_.ExpectReply();
-  endpoint.SendDatagram(run_.message_, static_cast<std::int32_t>(kNtpMessageSize));
+  if (!address) {
+    OnWindow([this] {
+      ports_.view.ServerNotFound();
+      ports_.endings.EndRun();
+    });
+    return false;
+  }
+  ports_.state.SetServer(address_text, *address);
+  return true;
 }
 
-void TRASThreed::OnWindow(const std::function<void()>& change) {
-  run_.window_.Invoke(change);
+void SyncWorker::SendRequest() {
+  const RequestRecord request{ports_.clock.clock().LocalNow(),  // the system's own reading
+                              ports_.state.ServerText(), ports_.state.ServerAddress()};
+  OnWindow([&] { ports_.view.RequestPrepared(request); });
+
+  net::TNMUDP& endpoint = ports_.endpoint;
+  endpoint.RemoteHost = request.server_address;
+  endpoint.RemotePort = kNtpServerPort;
+  MessageBuffer message;
+  BuildRequest(message);
+  OnWindow([this] { ports_.view.RequestSending(); });
+  // The endpoint reports the send (T1) as soon as the datagram is handed to the socket; the
+  // reply is awaited from just before, as it may come back before that report.
+  ports_.state.ExpectReply(ports_.clock.UtcNow());
+  endpoint.SendDatagram(message, static_cast<std::int32_t>(kNtpMessageSize));
 }
 
-void TRASThreed::Log(const std::string& line) {
-  OnWindow([this, &line] { run_.Memo1.Append(line); });
+void SyncWorker::EndAfterFailure(const std::string& text) {
+  try {
+    OnWindow([this, &text] {
+      ports_.view.RunFailed(text);
+      ports_.endings.EndRun();
+    });
+  } catch (...) {
+    // The window is going away; nobody is left to tell.
+  }
+}
+
+void SyncWorker::OnWindow(const std::function<void()>& change) {
+  ports_.window.Invoke(change);
 }
 
 }  // namespace tempiko::sync

@@ -25,9 +25,9 @@ namespace tempiko::win32 {
 // What the main window stands on besides the window system: made by WinMain, living longer
 // than the window.
 struct MainWindowPorts {
-  ui::TimerHost& timers;
-  ui::WindowThread& window_thread;
-  ui::WorkerStarter& workers;
+  loop::TimerHost& timers;
+  loop::WindowThread& window_thread;
+  loop::WorkerStarter& workers;
   sync::SystemClock& clock;
   net::HostResolver& resolver;
   app::SettingsFile& settings;

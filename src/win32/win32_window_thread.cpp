@@ -84,14 +84,14 @@ void Win32WindowThread::RunCall(LPARAM lparam) {
   SetEvent(call.done);
 }
 
-void Win32WindowThread::StartTimer(ui::TTimer& timer, std::uint32_t interval_ms) {
+void Win32WindowThread::StartTimer(loop::Timer& timer, std::uint32_t interval_ms) {
   StopTimer(timer);
   const UINT_PTR id = next_timer_id_++;
   if (SetTimer(window_, id, interval_ms, nullptr))
     timers_[id] = &timer;
 }
 
-void Win32WindowThread::StopTimer(ui::TTimer& timer) {
+void Win32WindowThread::StopTimer(loop::Timer& timer) {
   for (auto it = timers_.begin(); it != timers_.end(); ++it) {
     if (it->second == &timer) {
       KillTimer(window_, it->first);

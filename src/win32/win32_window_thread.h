@@ -5,15 +5,15 @@
 #include <map>
 #include <memory>
 
-#include "ui/timer.h"
-#include "ui/window_thread.h"
+#include "loop/timer.h"
+#include "loop/threads.h"
 
 namespace tempiko::win32 {
 
 // The window thread's services on a hidden window of its own: workers' Invoke calls and the
 // window timers. Create it on the window thread; its messages are served by that thread's
 // message loop.
-class Win32WindowThread final : public ui::WindowThread, public ui::TimerHost {
+class Win32WindowThread final : public loop::WindowThread, public loop::TimerHost {
  public:
   Win32WindowThread();
   ~Win32WindowThread() override;
@@ -21,8 +21,8 @@ class Win32WindowThread final : public ui::WindowThread, public ui::TimerHost {
   Win32WindowThread& operator=(const Win32WindowThread&) = delete;
 
   void Invoke(const std::function<void()>& action) override;
-  void StartTimer(ui::TTimer& timer, std::uint32_t interval_ms) override;
-  void StopTimer(ui::TTimer& timer) override;
+  void StartTimer(loop::Timer& timer, std::uint32_t interval_ms) override;
+  void StopTimer(loop::Timer& timer) override;
 
   // From now on workers' Invoke calls end in EAbort, also those already waiting: the window
   // is closing and will wait for its workers.
@@ -37,7 +37,7 @@ class Win32WindowThread final : public ui::WindowThread, public ui::TimerHost {
   HWND window_ = nullptr;
   DWORD thread_id_ = 0;
   HANDLE shutdown_ = nullptr;  // manual-reset event, set by Shutdown
-  std::map<UINT_PTR, ui::TTimer*> timers_;
+  std::map<UINT_PTR, loop::Timer*> timers_;
   UINT_PTR next_timer_id_ = 1;
 };
 

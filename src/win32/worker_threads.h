@@ -5,14 +5,14 @@
 #include <memory>
 #include <thread>
 
-#include "ui/window_thread.h"
+#include "loop/threads.h"
 
 namespace tempiko::win32 {
 
 // Worker threads that end by themselves. Finished ones are joined when the next starts; the
 // destructor waits for those still running, so the window must first stop serving their
 // Invoke calls (Win32WindowThread::Shutdown), which ends them.
-class ThreadWorkerStarter final : public ui::WorkerStarter {
+class ThreadWorkerStarter final : public loop::WorkerStarter {
  public:
   ThreadWorkerStarter() = default;
   ~ThreadWorkerStarter() override;

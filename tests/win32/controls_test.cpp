@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "message_pump.h"
-#include "ui/memory_controls.h"
+#include "fakes/memory_controls.h"
 #include "win32/controls/button.h"
 #include "win32/controls/combo_box.h"
 #include "win32/controls/control_host.h"

@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "app/run_presenter.h"
+#include "fakes/memory_controls.h"
+#include "loop/timer.h"
 #include "message_pump.h"
 #include "net/nmudp.h"
 #include "sync/clock_reader.h"
@@ -16,8 +19,6 @@
 #include "sync/program_shell.h"
 #include "sync/relay_queue.h"
 #include "sync/sync_run.h"
-#include "ui/memory_controls.h"
-#include "ui/timer.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_host_resolver.h"
 #include "win32/win32_locale.h"
@@ -57,7 +58,8 @@ class InteractiveShell final : public sync::ProgramShell {
 
 struct SyncRunRig {
   explicit SyncRunRig(const std::string& server, int tolerance_ms = 0)
-      : SpinEdit1(tolerance_ms, 0, 10000), NMUDP1(win32::WinsockLayer::Factory()) {
+      : SpinEdit1(tolerance_ms, 0, 10000) {
+    Button1.OnClick = [this] { run.Start(ComboBox1.Text()); };
     ComboBox1.SetText(server);
     NMUDP1.RemotePort = 123;
     NMUDP1.SetLocalPort(8263);
@@ -82,8 +84,8 @@ struct SyncRunRig {
   ui::MemoryMemo Memo1;
   ui::MemorySpinEdit SpinEdit1;
   win32::Win32WindowThread window_thread;
-  ui::TTimer Timer2{window_thread, 30000, false};
-  net::TNMUDP NMUDP1;
+  loop::Timer Timer2{window_thread, 30000, false};
+  net::TNMUDP NMUDP1{win32::WinsockLayer::Factory(), [this] { return reader.UtcNow(); }};
   win32::Win32HostResolver resolver;
   sync::Locale locale = win32::ReadUserLocale();
   InteractiveShell shell;
@@ -92,9 +94,24 @@ struct SyncRunRig {
   sync::NoRelayClients relay;
   // Joined before the window thread goes (members end in reverse order).
   win32::ThreadWorkerStarter workers;
-  sync::SyncRun run{{Button1, ComboBox1, Label1, Label4, StatusBar1, Memo1, SpinEdit1, Timer2,
-                     NMUDP1, reader, resolver, window_thread, workers, locale, shell, record, dial,
-                     relay}};
+  app::RunPresenter presenter{{.connect_button = Button1,
+                               .offset_label = Label1,
+                               .clock_label = Label4,
+                               .status_bar = StatusBar1,
+                               .log = Memo1,
+                               .tolerance_ms = SpinEdit1},
+                              locale};
+  sync::SyncRun run{{.view = presenter,
+                     .reply_timer = Timer2,
+                     .endpoint = NMUDP1,
+                     .clock = reader,
+                     .resolver = resolver,
+                     .window = window_thread,
+                     .workers = workers,
+                     .shell = shell,
+                     .record = record,
+                     .dial = dial,
+                     .relay = relay}};
 };
 
 }  // namespace tempiko::test

@@ -10,7 +10,7 @@
 
 #include "base/errors.h"
 #include "message_pump.h"
-#include "ui/timer.h"
+#include "loop/timer.h"
 #include "win32/win32_host_resolver.h"
 #include "win32/win32_window_thread.h"
 #include "win32/worker_threads.h"
@@ -84,7 +84,7 @@ TEST(Win32WindowThread, ShutdownEndsWaitingWorkersWithTheSilentAbort) {
 
 TEST(Win32WindowThread, TimerTicksUntilDisabled) {
   Win32WindowThread window_thread;
-  ui::TTimer timer(window_thread, 20, false);
+  loop::Timer timer(window_thread, 20, false);
   int ticks = 0;
   timer.OnTimer = [&] {
     if (++ticks == 3)

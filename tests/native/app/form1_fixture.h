@@ -25,7 +25,7 @@
 #include "fakes/watched_controls.h"
 #include "posix/posix_text_codec.h"
 #include "settings/temp_folder.h"
-#include "ui/memory_controls.h"
+#include "fakes/memory_controls.h"
 
 namespace tempiko::app::form1_fixture {
 
@@ -93,7 +93,7 @@ class Form1Test : public ::testing::Test {
     client_sockets.DeliverAllReadable();
   }
 
-  bool Running(const ui::TTimer& timer) const {
+  bool Running(const loop::Timer& timer) const {
     return timer.Enabled() && timers.DueTime(timer).has_value();
   }
 

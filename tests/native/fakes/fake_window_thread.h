@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "ui/window_thread.h"
+#include "loop/threads.h"
 
 namespace tempiko::fakes {
 
@@ -32,7 +32,7 @@ struct ThreadRoles {
 };
 
 // Runs every action at once, as if the window thread had been idle and waiting for it.
-class InlineWindowThread final : public ui::WindowThread {
+class InlineWindowThread final : public loop::WindowThread {
  public:
   explicit InlineWindowThread(ThreadRoles& roles) : roles_(roles) {}
 
@@ -72,7 +72,7 @@ class InlineWindowThread final : public ui::WindowThread {
 
 // Runs each worker body on the test thread: at once, or, with `hold`, when the test says so.
 // A body that lets an exception escape is a fault of the worker: it is recorded, not thrown.
-class FakeWorkerStarter final : public ui::WorkerStarter {
+class FakeWorkerStarter final : public loop::WorkerStarter {
  public:
   explicit FakeWorkerStarter(ThreadRoles& roles) : roles_(roles) {}
 

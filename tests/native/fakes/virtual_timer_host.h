@@ -8,21 +8,21 @@
 #include <vector>
 
 #include "fakes/fake_window_thread.h"
-#include "ui/timer.h"
+#include "loop/timer.h"
 
 namespace tempiko::fakes {
 
-class VirtualTimerHost final : public ui::TimerHost {
+class VirtualTimerHost final : public loop::TimerHost {
  public:
   // With roles, every start and stop of a timer is checked to happen on the window thread.
   explicit VirtualTimerHost(ThreadRoles* roles = nullptr) : roles_(roles) {}
 
-  void StartTimer(ui::TTimer& timer, std::uint32_t interval_ms) override {
+  void StartTimer(loop::Timer& timer, std::uint32_t interval_ms) override {
     Check("timer start");
     Remove(timer);
     timers_.push_back({&timer, interval_ms, now_ + interval_ms, next_order_++});
   }
-  void StopTimer(ui::TTimer& timer) override {
+  void StopTimer(loop::Timer& timer) override {
     Check("timer stop");
     Remove(timer);
   }
@@ -34,7 +34,7 @@ class VirtualTimerHost final : public ui::TimerHost {
     while (Running* next = NextDue(end)) {
       now_ = next->due;
       next->due += next->interval;
-      ui::TTimer* timer = next->timer;
+      loop::Timer* timer = next->timer;
       timer->Tick();
     }
     now_ = end;
@@ -42,7 +42,7 @@ class VirtualTimerHost final : public ui::TimerHost {
 
   std::uint64_t Now() const { return now_; }
   // When the timer ticks next, or nothing when it is not running.
-  std::optional<std::uint64_t> DueTime(const ui::TTimer& timer) const {
+  std::optional<std::uint64_t> DueTime(const loop::Timer& timer) const {
     for (const Running& running : timers_) {
       if (running.timer == &timer) {
         return running.due;
@@ -53,7 +53,7 @@ class VirtualTimerHost final : public ui::TimerHost {
 
  private:
   struct Running {
-    ui::TTimer* timer;
+    loop::Timer* timer;
     std::uint64_t interval;
     std::uint64_t due;
     std::uint64_t order;
@@ -70,7 +70,7 @@ class VirtualTimerHost final : public ui::TimerHost {
     return next;
   }
 
-  void Remove(const ui::TTimer& timer) {
+  void Remove(const loop::Timer& timer) {
     std::erase_if(timers_, [&](const Running& running) { return running.timer == &timer; });
   }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fakes/fake_window_thread.h"
-#include "ui/memory_controls.h"
+#include "fakes/memory_controls.h"
 
 namespace tempiko::fakes {
 

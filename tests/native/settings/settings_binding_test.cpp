@@ -12,7 +12,7 @@
 #include "refusing_profile.h"
 #include "sync/date_time.h"
 #include "temp_folder.h"
-#include "ui/memory_controls.h"
+#include "fakes/memory_controls.h"
 
 namespace tempiko::app {
 namespace {

@@ -9,7 +9,7 @@
 
 namespace tempiko::ui {
 
-// Controls that live in memory only: the tests' window, and a window without a screen.
+// Controls that live in memory only: the tests' window.
 
 template <typename Base>
 class MemoryControl : public Base {

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <functional>
 
-namespace tempiko::ui {
+namespace tempiko::loop {
 
-class TTimer;
+class Timer;
 
 // The window's timer facility: the real window's WM_TIMER, or virtual time in tests. Ticks
 // arrive on the window thread.
@@ -13,19 +13,19 @@ class TimerHost {
  public:
   virtual ~TimerHost() = default;
   // (Re)starts the periodic count for the timer: its first tick comes `interval_ms` from now.
-  virtual void StartTimer(TTimer& timer, std::uint32_t interval_ms) = 0;
-  virtual void StopTimer(TTimer& timer) = 0;
+  virtual void StartTimer(Timer& timer, std::uint32_t interval_ms) = 0;
+  virtual void StopTimer(Timer& timer) = 0;
 };
 
 // A window timer. Changing the interval or switching it on restarts the count; setting the
 // same interval or state again leaves a running count alone. An interval of 0 never ticks.
-class TTimer {
+class Timer {
  public:
-  TTimer(TimerHost& host, std::uint32_t interval_ms, bool enabled)
+  Timer(TimerHost& host, std::uint32_t interval_ms, bool enabled)
       : host_(host), interval_(interval_ms), enabled_(enabled) {}
-  ~TTimer() { host_.StopTimer(*this); }
-  TTimer(const TTimer&) = delete;
-  TTimer& operator=(const TTimer&) = delete;
+  ~Timer() { host_.StopTimer(*this); }
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
 
   std::function<void()> OnTimer;
 
@@ -61,4 +61,4 @@ class TTimer {
   bool enabled_;
 };
 
-}  // namespace tempiko::ui
+}  // namespace tempiko::loop

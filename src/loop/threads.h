@@ -2,7 +2,7 @@
 
 #include <functional>
 
-namespace tempiko::ui {
+namespace tempiko::loop {
 
 // The window thread as worker threads reach it: every change a worker makes to the window is
 // carried out there, in order.
@@ -24,4 +24,4 @@ class WorkerStarter {
   virtual void Start(std::function<void()> body) = 0;
 };
 
-}  // namespace tempiko::ui
+}  // namespace tempiko::loop
