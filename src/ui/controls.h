@@ -7,7 +7,8 @@
 namespace tempiko::ui {
 
 // The main window's controls as the program's logic sees them. Each kind is a small interface
-// with one Win32 implementation (the real controls) and an in-memory one for the tests. Texts are UTF-8. The handlers that use them run on the window thread.
+// with one Win32 implementation (the real controls) and an in-memory one for the tests. Texts are
+// UTF-8. The handlers that use them run on the window thread.
 
 class TControl {
  public:

@@ -5,8 +5,8 @@
 #include <map>
 #include <memory>
 
-#include "loop/timer.h"
 #include "loop/threads.h"
+#include "loop/timer.h"
 
 namespace tempiko::win32 {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "message_pump.h"
 #include "fakes/memory_controls.h"
+#include "message_pump.h"
 #include "win32/controls/button.h"
 #include "win32/controls/combo_box.h"
 #include "win32/controls/control_host.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "message_pump.h"
 #include "loop/timer.h"
+#include "message_pump.h"
 #include "win32/win32_host_resolver.h"
 #include "win32/win32_window_thread.h"
 #include "win32/worker_threads.h"

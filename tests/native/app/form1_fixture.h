@@ -18,6 +18,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_socket_layer.h"
 #include "fakes/fake_window_thread.h"
+#include "fakes/memory_controls.h"
 #include "fakes/ntp_replies.h"
 #include "fakes/recording_window_shell.h"
 #include "fakes/scripted_host_resolver.h"
@@ -25,7 +26,6 @@
 #include "fakes/watched_controls.h"
 #include "posix/posix_text_codec.h"
 #include "settings/temp_folder.h"
-#include "fakes/memory_controls.h"
 
 namespace tempiko::app::form1_fixture {
 

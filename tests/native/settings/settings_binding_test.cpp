@@ -8,11 +8,11 @@
 #include <tuple>
 
 #include "base/errors.h"
+#include "fakes/memory_controls.h"
 #include "posix/posix_text_codec.h"
 #include "refusing_profile.h"
 #include "sync/date_time.h"
 #include "temp_folder.h"
-#include "fakes/memory_controls.h"
 
 namespace tempiko::app {
 namespace {
