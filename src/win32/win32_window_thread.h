@@ -7,6 +7,7 @@
 
 #include "ui/timer.h"
 #include "ui/window_thread.h"
+#include "win32/owned.h"
 
 namespace tempiko::win32 {
 
@@ -34,9 +35,9 @@ class Win32WindowThread final : public ui::WindowThread, public ui::TimerHost {
   void RunCall(LPARAM lparam);
   void OnTimer(UINT_PTR id);
 
-  HWND window_ = nullptr;
+  UniqueWindow window_;
   DWORD thread_id_ = 0;
-  HANDLE shutdown_ = nullptr;  // manual-reset event, set by Shutdown
+  UniqueHandle shutdown_;  // manual-reset event, set by Shutdown
   std::map<UINT_PTR, ui::TTimer*> timers_;
   UINT_PTR next_timer_id_ = 1;
 };
