@@ -4,6 +4,10 @@
 
 namespace tempiko::win32 {
 
+void ThrowWindowRefused() {
+  throw WindowRefused("ウィンドウを作成できません (エラー " + std::to_string(GetLastError()) + ")");
+}
+
 std::string ErrorBoxText(const std::string& message) {
   std::string text = message;
   // Compared byte by byte: the last byte of a multi-byte character sorts after ".", so a

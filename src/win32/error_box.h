@@ -4,7 +4,18 @@
 
 #include <string>
 
+#include "base/errors.h"
+
 namespace tempiko::win32 {
+
+// The system refused one of the program's windows or its class; the text names the error.
+class WindowRefused : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Throws WindowRefused for the last error of the thread.
+[[noreturn]] void ThrowWindowRefused();
 
 // The caption of the program's message boxes.
 inline constexpr wchar_t kApplicationTitle[] = L"Tempiko！";

@@ -85,11 +85,6 @@ NOTIFYICONDATAW TrayIconRecord(HWND window, HICON icon) {
   return record;
 }
 
-// The failure that ends the start when the system refuses a window or its class.
-[[noreturn]] void ThrowWindowRefused() {
-  throw WindowRefused("ウィンドウを作成できません (エラー " + std::to_string(GetLastError()) + ")");
-}
-
 }  // namespace
 
 struct MainWindow::Controls {

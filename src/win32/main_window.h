@@ -9,7 +9,6 @@
 
 #include "app/form1.h"
 #include "app/window_shell.h"
-#include "base/errors.h"
 #include "win32/controls/button.h"
 #include "win32/controls/combo_box.h"
 #include "win32/controls/control_host.h"
@@ -34,12 +33,6 @@ struct MainWindowPorts {
   net::HostResolver& resolver;
   app::SettingsFile& settings;
   const sync::Locale& locale;
-};
-
-// The system refused one of the program's windows; the text names the error.
-class WindowRefused : public Exception {
- public:
-  using Exception::Exception;
 };
 
 // The real main window "TForm1": its controls at their places, the application's taskbar

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "base/errors.h"
+#include "win32/error_box.h"
 
 namespace tempiko::win32 {
 namespace {
@@ -28,6 +29,9 @@ Win32WindowThread::Win32WindowThread() : thread_id_(GetCurrentThreadId()) {
   RegisterClassW(&window_class);  // a second registration fails harmlessly
   window_.reset(CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 GetModuleHandleW(nullptr), nullptr));
+  // Without it no worker's call and no timer would ever be served.
+  if (!window_)
+    ThrowWindowRefused();
   SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   shutdown_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }

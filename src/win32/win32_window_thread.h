@@ -13,7 +13,7 @@ namespace tempiko::win32 {
 
 // The window thread's services on a hidden window of its own: workers' Invoke calls and the
 // window timers. Create it on the window thread; its messages are served by that thread's
-// message loop.
+// message loop. Throws WindowRefused when the system refuses the hidden window.
 class Win32WindowThread final : public ui::WindowThread, public ui::TimerHost {
  public:
   Win32WindowThread();
