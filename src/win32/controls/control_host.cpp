@@ -24,8 +24,9 @@ UINT WindowDpi(HWND window) {
 ControlHost::ControlHost(HWND window) : window_(window), dpi_(WindowDpi(window)) {
   // The status bar and the arrows of the number fields are common controls; registering
   // their classes again is harmless.
-  INITCOMMONCONTROLSEX classes{sizeof(classes),
-                               ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+  const INITCOMMONCONTROLSEX classes{
+      .dwSize = sizeof(INITCOMMONCONTROLSEX),
+      .dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&classes);
 }
 

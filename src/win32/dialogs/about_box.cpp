@@ -146,7 +146,8 @@ void TAboutBox::ShowLinksBlue() {
 void TAboutBox::PlaceWindow(HWND owner) {
   // The client area the layout needs at this DPI, centred on the screen that holds the owner.
   const ControlHost& host = controls_->host;
-  RECT frame{0, 0, host.Scale(kClientWidth), host.Scale(kClientHeight)};
+  RECT frame{
+      .left = 0, .top = 0, .right = host.Scale(kClientWidth), .bottom = host.Scale(kClientHeight)};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog_, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongW(dialog_, GWL_EXSTYLE)));
   MONITORINFO monitor{};
