@@ -20,6 +20,7 @@
 #include "win32/win32_locale.h"
 #include "win32/win32_profile.h"
 #include "win32/win32_window_thread.h"
+#include "win32/winsock_layer.h"
 #include "win32/worker_threads.h"
 
 namespace {
@@ -66,7 +67,8 @@ int RunProgram(HINSTANCE instance, int show_command) {
                                         .clock = clock,
                                         .resolver = resolver,
                                         .settings = settings,
-                                        .locale = locale});
+                                        .locale = locale,
+                                        .sockets = win32::WinsockLayer::Factory()});
     window.Create();
     window.ActOnSwitch();
     window.ShowAtStart(show_command);

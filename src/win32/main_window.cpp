@@ -10,7 +10,6 @@
 #include "win32/process_start.h"
 #include "win32/resource.h"
 #include "win32/text_encoding.h"
-#include "win32/winsock_layer.h"
 
 namespace tempiko::win32 {
 namespace {
@@ -163,7 +162,7 @@ void MainWindow::Create() {
       ports_.workers,
       ports_.clock,
       ports_.resolver,
-      WinsockLayer::Factory(),
+      ports_.sockets,
       ports_.settings,
       ports_.locale,
       builtin_servers_,

@@ -33,6 +33,7 @@ struct MainWindowPorts {
   net::HostResolver& resolver;
   app::SettingsFile& settings;
   const sync::Locale& locale;
+  net::SocketLayerFactory sockets;  // the socket layer of each UDP endpoint
 };
 
 // The real main window "TForm1": its controls at their places, the application's taskbar
