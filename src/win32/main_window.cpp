@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <iterator>
+
 #include "app/builtin_servers.h"
 #include "app/program_start.h"
 #include "win32/dialogs/about_box.h"
