@@ -3,12 +3,10 @@
 #include <array>
 #include <string>
 
+#include "sync/date_pattern.h"
+
 namespace tempiko::sync {
 namespace {
-
-bool IsAsciiLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 char ToUpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -49,7 +47,7 @@ struct Reading {
   int meridiem = 0;  // 0 none, 1 morning, 2 afternoon
 };
 
-// Reads a text against one regional format, element by element.
+// Reads a text against one regional format, piece by piece.
 class FormatReader {
  public:
   FormatReader(std::string_view text, const Locale& locale, Reading& reading)
@@ -60,11 +58,14 @@ class FormatReader {
   std::string_view rest() const { return text_; }
 
  private:
-  bool ReadQuoted(std::string_view format, std::size_t& at);
-  bool ReadA(std::string_view format, std::size_t& at);
-  bool ReadLetters(char letter, int count);
+  bool ReadToken(const PatternToken& token);
+  bool ReadMonth(int width);
+  bool ReadDay(int width);
+  bool ReadAmPmLetters(const std::string& written);
   bool ReadNumber(int max_digits, int& value);
   bool ReadLiteral(std::string_view literal);
+  bool ReadLettersNoCase(std::string_view letters);
+  void SkipBlanks();
   bool ReadMarker();
   template <std::size_t N>
   bool ReadName(const std::array<std::string, N>& names, int* index);
@@ -72,133 +73,89 @@ class FormatReader {
   std::string_view text_;
   const Locale& locale_;
   Reading& reading_;
-  char previous_letter_ = 0;
 };
 
 bool FormatReader::Read(std::string_view format) {
-  std::size_t at = 0;
-  while (at < format.size()) {
-    const char c = format[at];
-    bool ok = true;
-    if (c == '"' || c == '\'') {
-      ok = ReadQuoted(format, at);
-    } else if (c == '/') {
-      ok = ReadLiteral(locale_.date_separator);
-      ++at;
-    } else if (c == ':') {
-      ok = ReadLiteral(locale_.time_separator);
-      ++at;
-    } else if (IsBlank(c)) {
-      while (!text_.empty() && IsBlank(text_.front()))
-        text_.remove_prefix(1);
-      ++at;
-    } else if (ToUpperAscii(c) == 'A') {
-      ok = ReadA(format, at);
-      previous_letter_ = 'A';
-    } else if (IsAsciiLetter(c)) {
-      const char letter = ToUpperAscii(c);
-      int count = 0;
-      while (at < format.size() && ToUpperAscii(format[at]) == letter) {
-        ++count;
-        ++at;
-      }
-      ok = ReadLetters(letter, count);
-      previous_letter_ = letter;
-    } else {
-      ok = ReadLiteral(format.substr(at, 1));
-      ++at;
-    }
-    if (!ok)
+  for (const PatternToken& token : TokenizePattern(format)) {
+    if (!ReadToken(token))
       return false;
   }
   return true;
 }
 
-bool FormatReader::ReadQuoted(std::string_view format, std::size_t& at) {
-  std::size_t close = format.find(format[at], at + 1);
-  if (close == std::string_view::npos)
-    close = format.size();  // an unclosed quote runs to the end of the format
-  const std::string_view literal = format.substr(at + 1, close - at - 1);
-  at = close + 1;
-  return ReadLiteral(literal);
-}
-
-// The elements that start with "a": the AM/PM forms and the day names "aaa"/"aaaa".
-bool FormatReader::ReadA(std::string_view format, std::size_t& at) {
-  const std::string_view from = format.substr(at);
-  if (StartsWithNoCase(from, "AM/PM") || StartsWithNoCase(from, "A/P")) {
-    const bool long_form = StartsWithNoCase(from, "AM/PM");
-    at += long_form ? 5 : 3;
-    const std::string_view am = long_form ? "AM" : "A";
-    const std::string_view pm = long_form ? "PM" : "P";
-    if (StartsWithNoCase(text_, am) || StartsWithNoCase(text_, pm)) {
-      reading_.meridiem = StartsWithNoCase(text_, am) ? 1 : 2;
-      text_.remove_prefix(am.size());
+bool FormatReader::ReadToken(const PatternToken& token) {
+  switch (token.piece) {
+    case PatternPiece::kText:
+      return ReadLiteral(token.text);
+    case PatternPiece::kLetters:
+      return ReadLettersNoCase(token.text);
+    case PatternPiece::kBlanks:
+      SkipBlanks();
       return true;
-    }
-    return false;
-  }
-  if (StartsWithNoCase(from, "AMPM")) {
-    at += 4;
-    return ReadMarker();
-  }
-  if (StartsWithNoCase(from, "AAA")) {
-    const bool long_names = StartsWithNoCase(from, "AAAA");
-    at += long_names ? 4 : 3;
-    return long_names ? ReadName(locale_.long_day_names, nullptr)
-                      : ReadName(locale_.short_day_names, nullptr);
-  }
-  ++at;
-  return ReadLiteral(from.substr(0, 1));
-}
-
-bool FormatReader::ReadLetters(char letter, int count) {
-  switch (letter) {
-    case 'Y':
-      reading_.two_digit_year = count <= 2;
-      return ReadNumber(count <= 2 ? 2 : 4, reading_.year);
-    case 'M':
-      if (previous_letter_ == 'H')
-        return ReadNumber(2, reading_.minute);
-      if (count >= 3) {
-        int index = 0;
-        if (!(count == 3 ? ReadName(locale_.short_month_names, &index)
-                         : ReadName(locale_.long_month_names, &index)))
-          return false;
-        reading_.month = index + 1;
-        return true;
-      }
-      return ReadNumber(2, reading_.month);
-    case 'N':
+    case PatternPiece::kYear:
+      reading_.two_digit_year = token.width <= 2;
+      return ReadNumber(token.width <= 2 ? 2 : 4, reading_.year);
+    case PatternPiece::kMonth:
+      return ReadMonth(token.width);
+    case PatternPiece::kMinute:
       return ReadNumber(2, reading_.minute);
-    case 'D':
-      if (count == 3)
-        return ReadName(locale_.short_day_names, nullptr);
-      if (count == 4)
-        return ReadName(locale_.long_day_names, nullptr);
-      return count <= 2 && ReadNumber(2, reading_.day);  // nested regional dates: not read
-    case 'H':
+    case PatternPiece::kDay:
+      return ReadDay(token.width);
+    case PatternPiece::kHour:
       return ReadNumber(2, reading_.hour);
-    case 'S':
+    case PatternPiece::kSecond:
       return ReadNumber(2, reading_.second);
-    case 'Z': {
+    case PatternPiece::kMillisecond: {
       int milliseconds = 0;  // the fraction of a second is not kept
       return ReadNumber(3, milliseconds);
     }
-    case 'E':
-    case 'G':
-    case 'T':
-    case 'C':
+    case PatternPiece::kAmPmMarker:
+      return ReadMarker();
+    case PatternPiece::kAmPmLetters:
+      return ReadAmPmLetters(token.text);
+    case PatternPiece::kDateSeparator:
+      return ReadLiteral(locale_.date_separator);
+    case PatternPiece::kTimeSeparator:
+      return ReadLiteral(locale_.time_separator);
+    case PatternPiece::kEraYear:
+    case PatternPiece::kEraName:
+    case PatternPiece::kTime:
+    case PatternPiece::kDateTime:
       return false;  // eras and nested regional formats are not read back
-    default:
-      // A letter that means nothing stands for itself, as many times as written.
-      for (int i = 0; i < count; ++i) {
-        if (text_.empty() || ToUpperAscii(text_.front()) != letter)
-          return false;
-        text_.remove_prefix(1);
-      }
-      return true;
   }
+  return false;
+}
+
+bool FormatReader::ReadMonth(int width) {
+  if (width <= 2)
+    return ReadNumber(2, reading_.month);
+  int index = 0;
+  if (!(width == 3 ? ReadName(locale_.short_month_names, &index)
+                   : ReadName(locale_.long_month_names, &index)))
+    return false;
+  reading_.month = index + 1;
+  return true;
+}
+
+bool FormatReader::ReadDay(int width) {
+  if (width == 3)
+    return ReadName(locale_.short_day_names, nullptr);
+  if (width == 4)
+    return ReadName(locale_.long_day_names, nullptr);
+  return width <= 2 && ReadNumber(2, reading_.day);  // nested regional dates: not read
+}
+
+// "am/pm" reads "AM" or "PM", "a/p" reads "A" or "P", in either case.
+bool FormatReader::ReadAmPmLetters(const std::string& written) {
+  const bool long_form = written.size() == 5;
+  const std::string_view am = long_form ? "AM" : "A";
+  const std::string_view pm = long_form ? "PM" : "P";
+  if (StartsWithNoCase(text_, am) || StartsWithNoCase(text_, pm)) {
+    reading_.meridiem = StartsWithNoCase(text_, am) ? 1 : 2;
+    text_.remove_prefix(am.size());
+    return true;
+  }
+  return false;
 }
 
 bool FormatReader::ReadNumber(int max_digits, int& value) {
@@ -220,6 +177,20 @@ bool FormatReader::ReadLiteral(std::string_view literal) {
     return false;
   text_.remove_prefix(literal.size());
   return true;
+}
+
+// Letters that mean nothing stand for themselves, in either case.
+bool FormatReader::ReadLettersNoCase(std::string_view letters) {
+  if (!StartsWithNoCase(text_, letters))
+    return false;
+  text_.remove_prefix(letters.size());
+  return true;
+}
+
+// A blank in a format matches any run of blanks, none included.
+void FormatReader::SkipBlanks() {
+  while (!text_.empty() && IsBlank(text_.front()))
+    text_.remove_prefix(1);
 }
 
 bool FormatReader::ReadMarker() {

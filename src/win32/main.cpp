@@ -4,11 +4,15 @@
 
 #include <commctrl.h>
 #include <objbase.h>
-#include <shellapi.h>
+
+#include <exception>
 
 #include "app/program_start.h"
 #include "app/settings_file.h"
+#include "base/errors.h"
+#include "win32/error_box.h"
 #include "win32/main_window.h"
+#include "win32/process_start.h"
 #include "win32/text_encoding.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_codec.h"
@@ -16,11 +20,14 @@
 #include "win32/win32_locale.h"
 #include "win32/win32_profile.h"
 #include "win32/win32_window_thread.h"
+#include "win32/winsock_layer.h"
 #include "win32/worker_threads.h"
 
 namespace {
 
 constexpr wchar_t kInstanceMutex[] = L"tempiko1996";
+// The exit code of a start that failed before the message loop could run.
+constexpr int kStartFailed = 1;
 
 std::string ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -34,14 +41,6 @@ std::string ExecutablePath() {
   }
 }
 
-std::string FirstArgument() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::string first = arguments && count > 1 ? tempiko::win32::WideToUtf8(arguments[1]) : "";
-  LocalFree(arguments);
-  return first;
-}
-
 int RunProgram(HINSTANCE instance, int show_command) {
   using namespace tempiko;
   const std::string settings_path = app::SettingsPathFor(ExecutablePath());
@@ -50,7 +49,7 @@ int RunProgram(HINSTANCE instance, int show_command) {
   app::SettingsFile settings(profile, codec, settings_path);
 
   // An unattended start waits its delay before any window exists.
-  const app::StartSwitch start_switch = app::ParseStartSwitch(FirstArgument());
+  const app::StartSwitch start_switch = app::ParseStartSwitch(win32::FirstArgument());
   if (start_switch != app::StartSwitch::kNone) {
     Sleep(static_cast<DWORD>(app::StartDelaySeconds(start_switch, settings)) * 1000);
   }
@@ -62,10 +61,15 @@ int RunProgram(HINSTANCE instance, int show_command) {
   int exit_code = 0;
   {
     win32::ThreadWorkerStarter workers;
-    win32::MainWindow window(
-        instance, {window_thread, window_thread, workers, clock, resolver, settings, locale});
-    if (!window.Create())
-      return 1;
+    win32::MainWindow window(instance, {.timers = window_thread,
+                                        .window_thread = window_thread,
+                                        .workers = workers,
+                                        .clock = clock,
+                                        .resolver = resolver,
+                                        .settings = settings,
+                                        .locale = locale,
+                                        .sockets = win32::WinsockLayer::Factory()});
+    window.Create();
     window.ActOnSwitch();
     window.ShowAtStart(show_command);
 
@@ -87,23 +91,29 @@ int RunProgram(HINSTANCE instance, int show_command) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
-  // A second instance ends at once, silently: no window, no file, no signal to the first.
-  if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex)) {
-    CloseHandle(running);
+  // The mutex marks this copy as running until the process ends. A second copy ends at once,
+  // silently: no window, no file, no signal to the first.
+  const tempiko::win32::InstanceMutex instance_mutex(kInstanceMutex);
+  if (instance_mutex.AnotherIsRunning())
     return 0;
-  }
-  // Without the mutex the program still runs, only unguarded.
-  HANDLE instance_mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
 
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
-                                                      ICC_UPDOWN_CLASS | ICC_TAB_CLASSES};
+  const INITCOMMONCONTROLSEX controls{
+      .dwSize = sizeof(INITCOMMONCONTROLSEX),
+      .dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
 
-  const int exit_code = RunProgram(instance, show_command);
+  int exit_code = kStartFailed;
+  try {
+    exit_code = RunProgram(instance, show_command);
+  } catch (const tempiko::EAbort&) {
+    // Silent by its nature; the start still failed.
+  } catch (const std::exception& failure) {
+    // The window or its UDP endpoints could not be made (WSAStartup failing, a socket refused):
+    // the program cannot run. Say why once, then end.
+    tempiko::win32::ShowErrorBox(nullptr, failure.what());
+  }
 
   CoUninitialize();
-  if (instance_mutex)
-    ReleaseMutex(instance_mutex);
   return exit_code;
 }

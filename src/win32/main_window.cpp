@@ -2,13 +2,16 @@
 
 #include <shellapi.h>
 
+#include <iterator>
+
 #include "app/builtin_servers.h"
 #include "app/program_start.h"
 #include "win32/dialogs/about_box.h"
 #include "win32/dialogs/input_dialog.h"
+#include "win32/error_box.h"
+#include "win32/process_start.h"
 #include "win32/resource.h"
 #include "win32/text_encoding.h"
-#include "win32/winsock_layer.h"
 
 namespace tempiko::win32 {
 namespace {
@@ -61,12 +64,26 @@ FontSpec ClockFont() {
   return font;
 }
 
-std::string ExecutableFirstArgument() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::string first = arguments && count > 1 ? WideToUtf8(arguments[1]) : "";
-  LocalFree(arguments);
-  return first;
+// The notification-area icon's record: the main window's icon 1, reporting its mouse messages
+// to the window, with the title as its tip.
+NOTIFYICONDATAW TrayIconRecord(HWND window, HICON icon) {
+  NOTIFYICONDATAW record{.cbSize = sizeof(NOTIFYICONDATAW),
+                         .hWnd = window,
+                         .uID = 1,
+                         .uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP,
+                         .uCallbackMessage = MainWindow::kTrayMessage,
+                         .hIcon = icon,
+                         .szTip = {},
+                         .dwState = 0,
+                         .dwStateMask = 0,
+                         .szInfo = {},
+                         .uTimeout = 0,
+                         .szInfoTitle = {},
+                         .dwInfoFlags = 0,
+                         .guidItem = {},
+                         .hBalloonIcon = nullptr};
+  wcsncpy(record.szTip, MainWindow::kTitle, std::size(record.szTip) - 1);
+  return record;
 }
 
 }  // namespace
@@ -95,44 +112,45 @@ MainWindow::~MainWindow() {
   form_.reset();
   controls_.reset();
   host_.reset();
-  if (window_)
-    DestroyWindow(window_);
-  if (application_)
-    DestroyWindow(application_);
+  window_.reset();
+  application_.reset();
 }
 
-bool MainWindow::Create() {
+void MainWindow::Create() {
   icon_ = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_TEMPIKO));
-  if (!CreateApplicationWindow())
-    return false;
+  CreateApplicationWindow();
 
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.style = CS_DBLCLKS;
-  window_class.lpfnWndProc = &MainWindow::WindowProc;
-  window_class.hInstance = instance_;
-  window_class.hIcon = icon_;
-  window_class.hIconSm = icon_;
-  window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  window_class.lpszClassName = kClassName;
+  const WNDCLASSEXW window_class{
+      .cbSize = sizeof(WNDCLASSEXW),
+      .style = CS_DBLCLKS,
+      .lpfnWndProc = &MainWindow::WindowProc,
+      .cbClsExtra = 0,
+      .cbWndExtra = 0,
+      .hInstance = instance_,
+      .hIcon = icon_,
+      .hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)),  // IDC_ARROW
+      .hbrBackground = GetSysColorBrush(COLOR_BTNFACE),
+      .lpszMenuName = nullptr,
+      .lpszClassName = kClassName,
+      .hIconSm = icon_,
+  };
   if (!RegisterClassExW(&window_class))
-    return false;
-  // Owned by the application's window, which carries the taskbar button.
-  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, kTitle, kStyle, 0, 0, 0, 0,
-                            application_, nullptr, instance_, this);
-  if (!window_)
-    return false;
+    ThrowWindowRefused();
+  // Owned by the application's window, which carries the taskbar button. The window procedure
+  // takes the handle into window_ as the window is made.
+  if (!CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, kTitle, kStyle, 0, 0, 0, 0,
+                       application_.get(), nullptr, instance_, this))
+    ThrowWindowRefused();
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
 
-  host_ = std::make_unique<ControlHost>(window_);
+  host_ = std::make_unique<ControlHost>(window_.get());
   BuildControls();
   SetClientWidth(app::TForm1::kNarrowWidth);
   RECT frame;
-  GetWindowRect(window_, &frame);
+  GetWindowRect(window_.get(), &frame);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+  SetWindowPos(window_.get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 
   Controls& c = *controls_;
@@ -146,7 +164,7 @@ bool MainWindow::Create() {
       ports_.workers,
       ports_.clock,
       ports_.resolver,
-      WinsockLayer::Factory(),
+      ports_.sockets,
       ports_.settings,
       ports_.locale,
       builtin_servers_,
@@ -155,7 +173,6 @@ bool MainWindow::Create() {
   BindEvents();
   AppendSystemMenu();
   Guarded([this] { form_->FormCreate(); });
-  return true;
 }
 
 std::string MainWindow::ComputerName() {
@@ -164,24 +181,32 @@ std::string MainWindow::ComputerName() {
   return GetComputerNameW(name, &size) ? WideToUtf8(std::wstring_view(name, size)) : "";
 }
 
-bool MainWindow::CreateApplicationWindow() {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = &MainWindow::ApplicationProc;
-  window_class.hInstance = instance_;
-  window_class.hIcon = icon_;
-  window_class.hIconSm = icon_;
-  window_class.lpszClassName = kApplicationClass;
+void MainWindow::CreateApplicationWindow() {
+  const WNDCLASSEXW window_class{
+      .cbSize = sizeof(WNDCLASSEXW),
+      .style = 0,
+      .lpfnWndProc = &MainWindow::ApplicationProc,
+      .cbClsExtra = 0,
+      .cbWndExtra = 0,
+      .hInstance = instance_,
+      .hIcon = icon_,
+      .hCursor = nullptr,
+      .hbrBackground = nullptr,
+      .lpszMenuName = nullptr,
+      .lpszClassName = kApplicationClass,
+      .hIconSm = icon_,
+  };
   if (!RegisterClassExW(&window_class))
-    return false;
+    ThrowWindowRefused();
   // A window of no size that is never seen itself: it carries the taskbar button and the
   // title, and minimising it minimises the program.
-  application_ =
+  application_.reset(
       CreateWindowExW(0, kApplicationClass, kTitle,
                       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
                       GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                      nullptr, nullptr, instance_, this);
-  return application_ != nullptr;
+                      nullptr, nullptr, instance_, this));
+  if (!application_)
+    ThrowWindowRefused();
 }
 
 void MainWindow::BuildControls() {
@@ -306,7 +331,7 @@ void MainWindow::BindEvents() {
 }
 
 void MainWindow::AppendSystemMenu() {
-  HMENU menu = GetSystemMenu(window_, FALSE);
+  HMENU menu = GetSystemMenu(window_.get(), FALSE);
   for (int i = 0; i < app::TForm1::kSystemMenuEntries; ++i) {
     const app::MenuItem& item = app::TForm1::kPopupMenu1[static_cast<std::size_t>(i)];
     InsertMenuW(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING,
@@ -317,37 +342,37 @@ void MainWindow::AppendSystemMenu() {
 void MainWindow::ShowAtStart(int show_command) {
   if (keep_hidden_)
     return;
-  ShowWindow(application_, SW_SHOWNORMAL);
-  ShowWindow(window_, show_command == SW_SHOWMINIMIZED ? SW_SHOWNORMAL : show_command);
-  UpdateWindow(window_);
+  ShowWindow(application_.get(), SW_SHOWNORMAL);
+  ShowWindow(window_.get(), show_command == SW_SHOWMINIMIZED ? SW_SHOWNORMAL : show_command);
+  UpdateWindow(window_.get());
 }
 
 std::string MainWindow::FirstArgument() {
-  return ExecutableFirstArgument();
+  return win32::FirstArgument();
 }
 
 void MainWindow::ShowMainWindow() {
-  ShowWindow(application_, SW_SHOWNA);
-  ShowWindow(window_, SW_SHOW);
+  ShowWindow(application_.get(), SW_SHOWNA);
+  ShowWindow(window_.get(), SW_SHOW);
 }
 
 void MainWindow::HideMainWindow() {
-  ShowWindow(window_, SW_HIDE);
+  ShowWindow(window_.get(), SW_HIDE);
 }
 
 void MainWindow::BringToFront() {
-  SetForegroundWindow(window_);
+  SetForegroundWindow(window_.get());
 }
 
 void MainWindow::CloseMainWindow() {
-  PostMessageW(window_, WM_CLOSE, 0, 0);
+  PostMessageW(window_.get(), WM_CLOSE, 0, 0);
 }
 
 void MainWindow::SetClientWidth(int width) {
   client_width_ = width;
   RECT frame{0, 0, host_->Scale(width), host_->Scale(kClientHeight)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
-  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+  SetWindowPos(window_.get(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
@@ -360,68 +385,53 @@ void MainWindow::ShowPage(int page) {
 }
 
 void MainWindow::RestoreApplication() {
-  ShowWindow(application_, SW_RESTORE);
+  ShowWindow(application_.get(), SW_RESTORE);
 }
 
 void MainWindow::MinimizeApplication() {
-  ShowWindow(application_, SW_MINIMIZE);
+  ShowWindow(application_.get(), SW_MINIMIZE);
 }
 
 bool MainWindow::AddTrayIcon() {
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof(data);
-  data.hWnd = window_;
-  data.uID = 1;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = kTrayMessage;
-  data.hIcon = icon_;
-  wcsncpy(data.szTip, kTitle, sizeof(data.szTip) / sizeof(data.szTip[0]) - 1);
+  NOTIFYICONDATAW data = TrayIconRecord(window_.get(), icon_);
   // Adding an icon that exists fails; modifying it then keeps a single icon.
   return Shell_NotifyIconW(NIM_ADD, &data) || Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void MainWindow::RemoveTrayIcon() {
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof(data);
-  data.hWnd = window_;
-  data.uID = 1;
+  NOTIFYICONDATAW data = TrayIconRecord(window_.get(), icon_);
   Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
 void MainWindow::ShowTrayMenu() {
-  HMENU menu = CreatePopupMenu();
+  const UniqueMenu menu(CreatePopupMenu());
   for (const app::MenuItem& item : app::TForm1::kPopupMenu1) {
     if (std::string_view(item.caption) == "-") {
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command),
+      AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(item.command),
                   Utf8ToWide(item.caption).c_str());
     }
   }
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, tray_cursor_.x, tray_cursor_.y, 0, window_, nullptr);
-  DestroyMenu(menu);
+  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, tray_cursor_.x, tray_cursor_.y, 0, window_.get(),
+                 nullptr);
 }
 
 void MainWindow::OpenHelp() {
-  ShellExecuteW(window_, L"open", L"Tempiko.htm", L"", L"", SW_SHOW);
+  ShellExecuteW(window_.get(), L"open", L"Tempiko.htm", L"", L"", SW_SHOW);
 }
 
 void MainWindow::ShowAboutBox() {
   TAboutBox box(instance_, IDI_TEMPIKO);
-  box.ShowModal(window_);
+  box.ShowModal(window_.get());
 }
 
 std::optional<std::string> MainWindow::AskPattern(const std::string& current) {
-  return AskDateTimePattern(window_, current);
+  return AskDateTimePattern(window_.get(), current);
 }
 
 void MainWindow::ShowError(const std::string& text) {
-  // The message loop's error box: a full stop is added when the text does not end in one
-  // (or in a character that sorts before it).
-  std::string shown = text;
-  if (!shown.empty() && static_cast<unsigned char>(shown.back()) > '.')
-    shown += '.';
-  MessageBoxW(window_, Utf8ToWide(shown).c_str(), kTitle, MB_OK | MB_ICONERROR);
+  ShowErrorBox(window_.get(), text);
 }
 
 void MainWindow::Guarded(const std::function<void()>& handler) {
@@ -438,7 +448,7 @@ void MainWindow::OnTrayMessage(LPARAM lparam) {
   bool handled = false;
   Guarded([&] { handled = form_->TrayIconMessage(static_cast<int>(lparam)); });
   if (!handled)
-    DefWindowProcW(window_, kTrayMessage, 0, lparam);
+    DefWindowProcW(window_.get(), kTrayMessage, 0, lparam);
 }
 
 void MainWindow::OnDpiChanged(UINT dpi) {
@@ -461,8 +471,8 @@ LRESULT CALLBACK MainWindow::ApplicationProc(HWND window, UINT message, WPARAM w
   }
   // Activating the taskbar window hands the focus to the main window.
   if (self && message == WM_ACTIVATE && LOWORD(wparam) != WA_INACTIVE &&
-      IsWindowVisible(self->window_)) {
-    SetActiveWindow(self->window_);
+      IsWindowVisible(self->window_.get())) {
+    SetActiveWindow(self->window_.get());
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);
@@ -471,15 +481,17 @@ LRESULT CALLBACK MainWindow::ApplicationProc(HWND window, UINT message, WPARAM w
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->window_ = window;
+    self->window_.reset(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->Handle(message, wparam, lparam)
+  return self ? self->Handle(window, message, wparam, lparam)
               : DefWindowProcW(window, message, wparam, lparam);
 }
 
-LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+// `window` is the main window even while it is being destroyed, when window_ may already have
+// let it go.
+LRESULT MainWindow::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
   if (host_ && host_->Route(message, wparam, lparam, &result))
     return result;
@@ -499,7 +511,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     case WM_SYSCOMMAND: {
-      const LRESULT standard = DefWindowProcW(window_, message, wparam, lparam);
+      const LRESULT standard = DefWindowProcW(window, message, wparam, lparam);
       if (form_)
         Guarded([&] { form_->SystemMenuCommand(static_cast<int>(wparam & 0xFFF0)); });
       return standard;
@@ -523,27 +535,28 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_ENDSESSION:
       // The session ends once this returns: the close that the query posted (and with it the
       // saving of the settings) must not wait in the queue.
-      if (wparam && window_)
-        SendMessageW(window_, WM_CLOSE, 0, 0);
+      if (wparam)
+        SendMessageW(window, WM_CLOSE, 0, 0);
       return 0;
     case WM_CLOSE: {
       bool close = true;
       if (form_)
         Guarded([&] { close = form_->FormCloseQuery(); });
       if (close)
-        DestroyWindow(window_);
+        DestroyWindow(window);
       return 0;
     }
     case WM_DESTROY:
-      if (form_)
+      // Without TForm1 the start failed and no message loop will run: a quit request would
+      // only end the error box that reports the failure.
+      if (form_) {
         Guarded([this] { form_->FormDestroy(); });
-      PostQuitMessage(0);
+        PostQuitMessage(0);
+      }
       return 0;
-    case WM_NCDESTROY: {
-      HWND closing = window_;
-      window_ = nullptr;
-      return DefWindowProcW(closing, message, wparam, lparam);
-    }
+    case WM_NCDESTROY:
+      window_.release();  // the system has ended it
+      return DefWindowProcW(window, message, wparam, lparam);
     case WM_DPICHANGED:
       if (host_)
         OnDpiChanged(HIWORD(wparam));
@@ -551,7 +564,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  return DefWindowProcW(window_, message, wparam, lparam);
+  return DefWindowProcW(window, message, wparam, lparam);
 }
 
 }  // namespace tempiko::win32

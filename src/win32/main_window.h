@@ -19,6 +19,7 @@
 #include "win32/controls/picture.h"
 #include "win32/controls/spin_edit.h"
 #include "win32/controls/status_bar.h"
+#include "win32/owned.h"
 
 namespace tempiko::win32 {
 
@@ -32,6 +33,7 @@ struct MainWindowPorts {
   net::HostResolver& resolver;
   app::SettingsFile& settings;
   const sync::Locale& locale;
+  net::SocketLayerFactory sockets;  // the socket layer of each UDP endpoint
 };
 
 // The real main window "TForm1": its controls at their places, the application's taskbar
@@ -50,14 +52,15 @@ class MainWindow final : public app::WindowShell {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the windows and the controls, then TForm1 and its creation sequence. False when
-  // the system refused a window.
-  bool Create();
+  // Creates the windows and the controls, then TForm1 and its creation sequence. Throws
+  // WindowRefused when the system refuses a window, and net::UDPSockError when the UDP
+  // endpoints cannot be made; the program cannot run then.
+  void Create();
   // Step 6 of the start: the switch's action.
   void ActOnSwitch() { form_->ActOnSwitch(); }
   // Shows the window as the message loop starts, unless creation kept it in the tray.
   void ShowAtStart(int show_command);
-  HWND handle() const { return window_; }
+  HWND handle() const { return window_.get(); }
 
   // WindowShell.
   std::string FirstArgument() override;
@@ -83,8 +86,8 @@ class MainWindow final : public app::WindowShell {
   struct Controls;
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  bool CreateApplicationWindow();
+  LRESULT Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateApplicationWindow();
   void BuildControls();
   void BindEvents();
   void AppendSystemMenu();
@@ -95,9 +98,10 @@ class MainWindow final : public app::WindowShell {
 
   HINSTANCE instance_;
   MainWindowPorts ports_;
-  HWND application_ = nullptr;
-  HWND window_ = nullptr;
-  HICON icon_ = nullptr;
+  UniqueWindow application_;
+  // Destroyed by itself when closed; the owner forgets it then (WM_NCDESTROY).
+  UniqueWindow window_;
+  HICON icon_ = nullptr;  // the program's icon, shared (LoadIcon): never destroyed
   UINT taskbar_created_ = 0;
   int client_width_ = app::TForm1::kNarrowWidth;
   bool keep_hidden_ = false;

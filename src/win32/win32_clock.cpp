@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "win32/owned.h"
+
 namespace tempiko::win32 {
 namespace {
 
@@ -40,21 +42,20 @@ std::int64_t LocalBiasAtUtc(std::uint64_t utc_filetime) {
 }
 
 SYSTEMTIME ToSystemTime(const sync::CalendarFields& fields) {
-  SYSTEMTIME st{};  // the day of the week is left 0: the setting calls ignore it
-  st.wYear = static_cast<WORD>(fields.year);
-  st.wMonth = static_cast<WORD>(fields.month);
-  st.wDay = static_cast<WORD>(fields.day);
-  st.wHour = static_cast<WORD>(fields.hour);
-  st.wMinute = static_cast<WORD>(fields.minute);
-  st.wSecond = static_cast<WORD>(fields.second);
-  st.wMilliseconds = static_cast<WORD>(fields.millisecond);
-  return st;
+  return SYSTEMTIME{.wYear = static_cast<WORD>(fields.year),
+                    .wMonth = static_cast<WORD>(fields.month),
+                    .wDayOfWeek = 0,  // not filled: the setting calls ignore it
+                    .wDay = static_cast<WORD>(fields.day),
+                    .wHour = static_cast<WORD>(fields.hour),
+                    .wMinute = static_cast<WORD>(fields.minute),
+                    .wSecond = static_cast<WORD>(fields.second),
+                    .wMilliseconds = static_cast<WORD>(fields.millisecond)};
 }
 
 // Enables SE_SYSTEMTIME_NAME in the process token; answers 0 or the error that prevented it.
 int EnableSystemTimePrivilege() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+  UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) {
     return static_cast<int>(GetLastError());
   }
   TOKEN_PRIVILEGES privileges{};
@@ -62,12 +63,11 @@ int EnableSystemTimePrivilege() {
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
   int error = 0;
   if (!LookupPrivilegeValueW(nullptr, L"SeSystemtimePrivilege", &privileges.Privileges[0].Luid) ||
-      !AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr)) {
+      !AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr)) {
     error = static_cast<int>(GetLastError());
   } else if (GetLastError() == ERROR_NOT_ALL_ASSIGNED) {
     error = ERROR_PRIVILEGE_NOT_HELD;  // the account does not hold it at all
   }
-  CloseHandle(token);
   return error;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "win32/owned.h"
 #include "win32/text_encoding.h"
 
 namespace tempiko::win32 {
@@ -49,10 +50,10 @@ std::string AnsiPath(const std::string& utf8_path) {
   const std::wstring name = slash == std::wstring::npos ? wide : wide.substr(slash + 1);
   std::string ignored;
   if (!ToAnsi(name, ignored) && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-      CloseHandle(file);
+    // Created empty and closed at once.
+    const UniqueFileHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
   std::wstring shortened = ShortPath(wide);
   if (shortened == wide && slash != std::wstring::npos)

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "base/errors.h"
+#include "win32/error_box.h"
 
 namespace tempiko::win32 {
 namespace {
@@ -17,8 +18,7 @@ constexpr UINT kInvokeMessage = WM_APP + 1;
 struct Win32WindowThread::Call {
   std::function<void()> action;
   std::exception_ptr error;
-  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  ~Call() { CloseHandle(done); }
+  UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 Win32WindowThread::Win32WindowThread() : thread_id_(GetCurrentThreadId()) {
@@ -27,28 +27,30 @@ Win32WindowThread::Win32WindowThread() : thread_id_(GetCurrentThreadId()) {
   window_class.hInstance = GetModuleHandleW(nullptr);
   window_class.lpszClassName = kWindowClass;
   RegisterClassW(&window_class);  // a second registration fails harmlessly
-  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  shutdown_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  window_.reset(CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr));
+  // Without it no worker's call and no timer would ever be served.
+  if (!window_)
+    ThrowWindowRefused();
+  SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  shutdown_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
 
 Win32WindowThread::~Win32WindowThread() {
   Shutdown();
   for (const auto& [id, timer] : timers_)
-    KillTimer(window_, id);
-  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  DestroyWindow(window_);
+    KillTimer(window_.get(), id);
+  SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+  window_.reset();
   // Calls still queued hold their own reference; the window is gone, so nobody runs them.
   MSG msg;
   while (PeekMessageW(&msg, nullptr, kInvokeMessage, kInvokeMessage, PM_REMOVE)) {
     delete reinterpret_cast<std::shared_ptr<Call>*>(msg.lParam);
   }
-  CloseHandle(shutdown_);
 }
 
 void Win32WindowThread::Shutdown() {
-  SetEvent(shutdown_);
+  SetEvent(shutdown_.get());
 }
 
 void Win32WindowThread::Invoke(const std::function<void()>& action) {
@@ -56,16 +58,16 @@ void Win32WindowThread::Invoke(const std::function<void()>& action) {
     action();
     return;
   }
-  if (WaitForSingleObject(shutdown_, 0) == WAIT_OBJECT_0)
+  if (WaitForSingleObject(shutdown_.get(), 0) == WAIT_OBJECT_0)
     throw EAbort();
   auto call = std::make_shared<Call>();
   call->action = action;
   auto* message_ref = new std::shared_ptr<Call>(call);
-  if (!PostMessageW(window_, kInvokeMessage, 0, reinterpret_cast<LPARAM>(message_ref))) {
+  if (!PostMessageW(window_.get(), kInvokeMessage, 0, reinterpret_cast<LPARAM>(message_ref))) {
     delete message_ref;
     throw EAbort();
   }
-  const HANDLE waits[] = {call->done, shutdown_};
+  const HANDLE waits[] = {call->done.get(), shutdown_.get()};
   if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0)
     throw EAbort();
   if (call->error)
@@ -81,20 +83,20 @@ void Win32WindowThread::RunCall(LPARAM lparam) {
   } catch (...) {
     call.error = std::current_exception();
   }
-  SetEvent(call.done);
+  SetEvent(call.done.get());
 }
 
 void Win32WindowThread::StartTimer(loop::Timer& timer, std::uint32_t interval_ms) {
   StopTimer(timer);
   const UINT_PTR id = next_timer_id_++;
-  if (SetTimer(window_, id, interval_ms, nullptr))
+  if (SetTimer(window_.get(), id, interval_ms, nullptr))
     timers_[id] = &timer;
 }
 
 void Win32WindowThread::StopTimer(loop::Timer& timer) {
   for (auto it = timers_.begin(); it != timers_.end(); ++it) {
     if (it->second == &timer) {
-      KillTimer(window_, it->first);
+      KillTimer(window_.get(), it->first);
       timers_.erase(it);
       return;
     }

@@ -7,12 +7,13 @@
 
 #include "loop/threads.h"
 #include "loop/timer.h"
+#include "win32/owned.h"
 
 namespace tempiko::win32 {
 
 // The window thread's services on a hidden window of its own: workers' Invoke calls and the
 // window timers. Create it on the window thread; its messages are served by that thread's
-// message loop.
+// message loop. Throws WindowRefused when the system refuses the hidden window.
 class Win32WindowThread final : public loop::WindowThread, public loop::TimerHost {
  public:
   Win32WindowThread();
@@ -34,9 +35,9 @@ class Win32WindowThread final : public loop::WindowThread, public loop::TimerHos
   void RunCall(LPARAM lparam);
   void OnTimer(UINT_PTR id);
 
-  HWND window_ = nullptr;
+  UniqueWindow window_;
   DWORD thread_id_ = 0;
-  HANDLE shutdown_ = nullptr;  // manual-reset event, set by Shutdown
+  UniqueHandle shutdown_;  // manual-reset event, set by Shutdown
   std::map<UINT_PTR, loop::Timer*> timers_;
   UINT_PTR next_timer_id_ = 1;
 };

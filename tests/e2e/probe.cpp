@@ -2,6 +2,8 @@
 // messages only (no coordinates, no focus):
 //   probe wait  CLASS TITLE SECONDS     exits 0 once the window is visible
 //   probe text  CLASS TITLE CONTROL-ID  prints the control's text (UTF-8)
+//   probe statics CLASS TITLE           prints the texts of the window's static controls, one a
+//                                       line (a message box's message)
 //   probe click CLASS TITLE CONTROL-ID  clicks a button
 //   probe close CLASS TITLE             asks the window to close
 //   probe gone  CLASS TITLE SECONDS     exits 0 once no such window exists
@@ -13,6 +15,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "win32/text_encoding.h"
 
@@ -67,6 +70,26 @@ int PrintText(HWND control) {
   return 0;
 }
 
+// The non-empty texts of the window's static controls, one a line.
+int PrintStaticTexts(HWND window) {
+  std::vector<HWND> statics;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) -> BOOL {
+        wchar_t class_name[16] = {};
+        GetClassNameW(child, class_name, 16);
+        if (lstrcmpiW(class_name, L"Static") == 0)
+          reinterpret_cast<std::vector<HWND>*>(data)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&statics));
+  for (HWND control : statics) {
+    if (SendMessageW(control, WM_GETTEXTLENGTH, 0, 0) > 0)
+      PrintText(control);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -85,6 +108,8 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   if (command == L"text")
     return PrintText(Control(window, argument));
+  if (command == L"statics")
+    return PrintStaticTexts(window);
   if (command == L"click") {
     HWND button = Control(window, argument);
     if (!button)

@@ -11,9 +11,8 @@ ControlBase::~ControlBase() {
   host().RemoveControl(this);
   // Destroy in reverse order: parts created inside other parts (pages) go first.
   for (auto part = parts_.rbegin(); part != parts_.rend(); ++part) {
-    host().Detach(part->window);
-    if (IsWindow(part->window))
-      DestroyWindow(part->window);
+    host().Detach(part->window.get());
+    part->window.reset();
   }
 }
 
@@ -25,16 +24,17 @@ HWND ControlBase::AddPart(const wchar_t* class_name, const std::wstring& text, D
 HWND ControlBase::AddPartIn(HWND parent, const wchar_t* class_name, const std::wstring& text,
                             DWORD style, int id, const Bounds& bounds, DWORD ex_style) {
   const ControlHost& scale = host();
-  HWND window = CreateWindowExW(
+  UniqueWindow window(CreateWindowExW(
       ex_style, class_name, text.c_str(), style | WS_CHILD | WS_VISIBLE, scale.Scale(bounds.left),
       scale.Scale(bounds.top), scale.Scale(bounds.width), scale.Scale(bounds.height), parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr));
   if (!window)
     return nullptr;
-  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
-  parts_.push_back({window, parent, bounds});
-  host().Attach(window, this);
-  return window;
+  HWND handle = window.get();
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
+  parts_.push_back({std::move(window), parent, bounds});
+  host().Attach(handle, this);
+  return handle;
 }
 
 void ControlBase::SetPartBounds(std::size_t index, const Bounds& bounds) {
@@ -46,15 +46,15 @@ void ControlBase::SetPartBounds(std::size_t index, const Bounds& bounds) {
 void ControlBase::SetFont(const FontSpec& font) {
   font_ = font;
   for (const Part& part : parts_)
-    SendMessageW(part.window, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), TRUE);
+    SendMessageW(part.window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), TRUE);
   Layout();
 }
 
 void ControlBase::PlacePart(const Part& part) const {
   const ControlHost& scale = host();
-  SetWindowPos(part.window, nullptr, scale.Scale(part.bounds.left), scale.Scale(part.bounds.top),
-               scale.Scale(part.bounds.width), scale.Scale(part.bounds.height),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(part.window.get(), nullptr, scale.Scale(part.bounds.left),
+               scale.Scale(part.bounds.top), scale.Scale(part.bounds.width),
+               scale.Scale(part.bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ControlBase::Layout() {
@@ -64,10 +64,10 @@ void ControlBase::Layout() {
 
 void ControlBase::OnDpiChanged() {
   for (const Part& part : parts_)
-    SendMessageW(part.window, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
+    SendMessageW(part.window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
   Layout();
   for (const Part& part : parts_)
-    InvalidateRect(part.window, nullptr, TRUE);
+    InvalidateRect(part.window.get(), nullptr, TRUE);
 }
 
 bool ControlBase::PartsEnabled() const {
@@ -76,7 +76,7 @@ bool ControlBase::PartsEnabled() const {
 
 void ControlBase::EnableParts(bool enabled) {
   for (const Part& part : parts_)
-    EnableWindow(part.window, enabled);
+    EnableWindow(part.window.get(), enabled);
 }
 
 bool ControlBase::PartsVisible() const {
@@ -85,7 +85,7 @@ bool ControlBase::PartsVisible() const {
 
 void ControlBase::ShowParts(bool visible) {
   for (const Part& part : parts_)
-    ShowWindow(part.window, visible ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(part.window.get(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 std::wstring ControlBase::WindowText(HWND window) const {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "win32/controls/control_host.h"
+#include "win32/owned.h"
 #include "win32/text_encoding.h"
 
 namespace tempiko::win32 {
@@ -14,9 +15,9 @@ namespace tempiko::win32 {
 // GetDlgItem), its place and size, its caption or text (UTF-8) and its font.
 struct ControlSpec {
   int id = 0;
-  Bounds bounds;
-  std::string text;
-  FontSpec font;
+  Bounds bounds = {};
+  std::string text = {};
+  FontSpec font = {};
 };
 
 // The child windows of one control (an edit and its arrows, a group and its radio buttons...).
@@ -29,7 +30,7 @@ class ControlBase : public MessageTarget {
   ControlBase& operator=(const ControlBase&) = delete;
 
   // The control's main window (the first one created).
-  HWND handle() const { return parts_.empty() ? nullptr : parts_.front().window; }
+  HWND handle() const { return parts_.empty() ? nullptr : parts_.front().window.get(); }
   ControlHost& host() const { return *parent_.host; }
 
   void OnDpiChanged() override;
@@ -58,7 +59,7 @@ class ControlBase : public MessageTarget {
   std::string Utf8Text(HWND window) const;
 
   struct Part {
-    HWND window;
+    UniqueWindow window;
     HWND parent;
     Bounds bounds;  // relative to the parent window, origin applied
   };

@@ -16,33 +16,28 @@ UINT WindowDpi(HWND window) {
     if (dpi != 0)
       return dpi;
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const WindowDc screen(nullptr);
+  const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
 ControlHost::ControlHost(HWND window) : window_(window), dpi_(WindowDpi(window)) {
   // The status bar and the arrows of the number fields are common controls; registering
   // their classes again is harmless.
-  INITCOMMONCONTROLSEX classes{sizeof(classes),
-                               ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+  const INITCOMMONCONTROLSEX classes{
+      .dwSize = sizeof(INITCOMMONCONTROLSEX),
+      .dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&classes);
 }
 
-ControlHost::~ControlHost() {
-  for (const auto& [key, font] : fonts_)
-    DeleteObject(font);
-}
-
 HFONT ControlHost::Font(const FontSpec& setup) {
-  HFONT& font = fonts_[setup.Key()];
+  UniqueFont& font = fonts_[setup.Key()];
   if (!font) {
-    font = CreateFontW(-Scale(setup.pixel_height), 0, 0, 0, setup.weight, FALSE, FALSE, FALSE,
-                       setup.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, setup.face.c_str());
+    font.reset(CreateFontW(-Scale(setup.pixel_height), 0, 0, 0, setup.weight, FALSE, FALSE, FALSE,
+                           setup.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, setup.face.c_str()));
   }
-  return font;
+  return font.get();
 }
 
 void ControlHost::RemoveControl(MessageTarget* control) {
@@ -101,13 +96,12 @@ void ControlHost::SetDpi(UINT dpi) {
   if (dpi == 0 || dpi == dpi_)
     return;
   dpi_ = dpi;
-  // The controls still use the old fonts until they have taken the new ones.
-  auto old_fonts = std::move(fonts_);
+  // The controls still use the old fonts until they have taken the new ones: the old ones
+  // are deleted on the way out.
+  const auto old_fonts = std::move(fonts_);
   fonts_.clear();
   for (MessageTarget* control : controls_)
     control->OnDpiChanged();
-  for (const auto& [key, font] : old_fonts)
-    DeleteObject(font);
 }
 
 }  // namespace tempiko::win32

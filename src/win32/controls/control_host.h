@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "win32/owned.h"
+
 namespace tempiko::win32 {
 
 // A control's place and size in pixels at 96 DPI, relative to the client area of the window
@@ -72,7 +74,6 @@ struct ControlParent {
 class ControlHost {
  public:
   explicit ControlHost(HWND window);
-  ~ControlHost();
   ControlHost(const ControlHost&) = delete;
   ControlHost& operator=(const ControlHost&) = delete;
 
@@ -108,7 +109,7 @@ class ControlHost {
   int default_button_ = 0;
   std::unordered_map<HWND, MessageTarget*> targets_;
   std::vector<MessageTarget*> controls_;
-  std::map<std::tuple<std::wstring, int, BYTE, int>, HFONT> fonts_;
+  std::map<std::tuple<std::wstring, int, BYTE, int>, UniqueFont> fonts_;
 };
 
 }  // namespace tempiko::win32

@@ -31,7 +31,9 @@ class Win32RadioGroup : public Win32Control<ui::TRadioGroup> {
   int ItemIndex() const override;
   void SetItemIndex(int index) override;
   int Count() const { return static_cast<int>(parts().size()) - 1; }
-  HWND Button(int index) const { return parts().at(static_cast<std::size_t>(index) + 1).window; }
+  HWND Button(int index) const {
+    return parts().at(static_cast<std::size_t>(index) + 1).window.get();
+  }
 
   // Raised when the user clicks one of the buttons.
   std::function<void()> OnClick;

@@ -15,8 +15,6 @@ Win32Label::Win32Label(const ControlParent& parent, const ControlSpec& setup)
 
 Win32Label::~Win32Label() {
   RemoveWindowSubclass(handle(), &Win32Label::Subclass, 0);
-  if (background_brush_)
-    DeleteObject(background_brush_);
 }
 
 void Win32Label::SetText(const std::string& text) {
@@ -28,9 +26,7 @@ void Win32Label::SetText(const std::string& text) {
 void Win32Label::SetColors(std::optional<COLORREF> text, std::optional<COLORREF> background) {
   text_color_ = text;
   if (background != background_) {
-    if (background_brush_)
-      DeleteObject(background_brush_);
-    background_brush_ = background ? CreateSolidBrush(*background) : nullptr;
+    background_brush_.reset(background ? CreateSolidBrush(*background) : nullptr);
     background_ = background;
   }
   InvalidateRect(handle(), nullptr, TRUE);
@@ -49,7 +45,7 @@ HBRUSH Win32Label::OnColor(HWND, HDC dc) {
   SetTextColor(dc, text_color_ ? *text_color_ : GetSysColor(COLOR_WINDOWTEXT));
   if (background_) {
     SetBkColor(dc, *background_);
-    return background_brush_;
+    return background_brush_.get();
   }
   // The parent's face shows through, as for a label with the default colours.
   SetBkMode(dc, TRANSPARENT);
@@ -63,14 +59,13 @@ void Win32Label::Layout() {
   }
   // Measure the text in the label's font at the current DPI.
   const std::wstring text = WindowText(handle());
-  HDC dc = GetDC(handle());
-  HGDIOBJ old_font = SelectObject(dc, CurrentFont());
+  const WindowDc dc(handle());
+  HGDIOBJ old_font = SelectObject(dc.get(), CurrentFont());
   SIZE extent{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old_font);
-  ReleaseDC(handle(), dc);
+  GetTextMetricsW(dc.get(), &metrics);
+  SelectObject(dc.get(), old_font);
   const Part& part = parts().front();
   SetWindowPos(handle(), nullptr, host().Scale(part.bounds.left), host().Scale(part.bounds.top),
                extent.cx, metrics.tmHeight, SWP_NOZORDER | SWP_NOACTIVATE);

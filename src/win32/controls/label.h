@@ -40,7 +40,7 @@ class Win32Label : public Win32TextControl<ui::TLabel> {
   bool auto_size_;
   std::optional<COLORREF> text_color_;
   std::optional<COLORREF> background_;
-  HBRUSH background_brush_ = nullptr;
+  UniqueBrush background_brush_;
 };
 
 }  // namespace tempiko::win32

@@ -6,13 +6,20 @@ namespace {
 constexpr wchar_t kPanelClass[] = L"TempikoPanel";
 
 void RegisterPanelClass(WNDPROC procedure) {
-  WNDCLASSEXW panel{};
-  panel.cbSize = sizeof(panel);
-  panel.lpfnWndProc = procedure;
-  panel.hInstance = GetModuleHandleW(nullptr);
-  panel.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  panel.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  panel.lpszClassName = kPanelClass;
+  const WNDCLASSEXW panel{
+      .cbSize = sizeof(WNDCLASSEXW),
+      .style = 0,
+      .lpfnWndProc = procedure,
+      .cbClsExtra = 0,
+      .cbWndExtra = 0,
+      .hInstance = GetModuleHandleW(nullptr),
+      .hIcon = nullptr,
+      .hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)),  // IDC_ARROW
+      .hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
+      .lpszMenuName = nullptr,
+      .lpszClassName = kPanelClass,
+      .hIconSm = nullptr,
+  };
   RegisterClassExW(&panel);  // a second registration fails harmlessly
 }
 
@@ -74,7 +81,8 @@ Win32PageControl::Win32PageControl(const ControlParent& parent, const ControlSpe
     : Win32Panel(parent, setup) {
   const ControlParent inside = Inside();
   for (int i = 0; i < page_count; ++i) {
-    ControlSpec page{0, {0, 0, setup.bounds.width, setup.bounds.height}, {}, setup.font};
+    const ControlSpec page{.bounds = {0, 0, setup.bounds.width, setup.bounds.height},
+                           .font = setup.font};
     pages_.push_back(std::make_unique<Win32Panel>(inside, page));
   }
   SetActivePage(0);

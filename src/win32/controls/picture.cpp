@@ -10,11 +10,6 @@ Win32Picture::Win32Picture(const ControlParent& parent, const ControlSpec& setup
   LoadPicture();
 }
 
-Win32Picture::~Win32Picture() {
-  if (icon_)
-    DestroyIcon(icon_);
-}
-
 void Win32Picture::LoadPicture() {
   // Load the icon at the size it is shown at this DPI, so the system picks the best image of
   // the resource and nothing is stretched twice.
@@ -27,10 +22,9 @@ void Win32Picture::LoadPicture() {
     icon = static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32512), IMAGE_ICON, width,
                                          height, LR_DEFAULTCOLOR));  // IDI_APPLICATION
   }
+  // The control shows the new icon before the old one goes.
   SendMessageW(handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-  if (icon_)
-    DestroyIcon(icon_);
-  icon_ = icon;
+  icon_.reset(icon);
   PlacePart(parts().front());
 }
 

@@ -13,9 +13,8 @@ class Win32Picture : public Win32Control<ui::TControl> {
  public:
   Win32Picture(const ControlParent& parent, const ControlSpec& setup, HINSTANCE module,
                int icon_id);
-  ~Win32Picture() override;
 
-  HICON icon() const { return icon_; }
+  HICON icon() const { return icon_.get(); }
   std::function<void()> OnClick;
 
   void OnCommand(HWND from, WORD code) override;
@@ -26,7 +25,7 @@ class Win32Picture : public Win32Control<ui::TControl> {
 
   HINSTANCE module_;
   int icon_id_;
-  HICON icon_ = nullptr;
+  UniqueIcon icon_;  // loaded at the size shown, for this control alone
 };
 
 }  // namespace tempiko::win32

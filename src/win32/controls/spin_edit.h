@@ -41,7 +41,7 @@ class Win32SpinEdit : public Win32Control<ui::TSpinEdit> {
 
   // The text as typed; SetText is what the user's typing or pasting would leave.
   std::string Text() const { return Utf8Text(handle()); }
-  HWND arrows() const { return parts().back().window; }
+  HWND arrows() const { return parts().back().window.get(); }
 
   // Raised when the user changes the value (typing, arrows, keys); not by SetValue.
   std::function<void()> OnChange;

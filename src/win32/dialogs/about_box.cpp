@@ -105,23 +105,24 @@ INT_PTR TAboutBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 void TAboutBox::CreateControls() {
   controls_ = std::make_unique<Controls>(dialog_);
   Controls& c = *controls_;
-  c.panel = std::make_unique<Win32Panel>(c.host.Root(),
-                                         ControlSpec{kAboutPanelId, {0, 0, 233, 89}, {}, {}},
-                                         Win32Panel::Bevel::kLoweredOuterRaisedInner);
+  c.panel = std::make_unique<Win32Panel>(
+      c.host.Root(), ControlSpec{.id = kAboutPanelId, .bounds = {0, 0, 233, 89}},
+      Win32Panel::Bevel::kLoweredOuterRaisedInner);
   const ControlParent panel = c.panel->Inside();
   c.program_icon = std::make_unique<Win32Picture>(
-      panel, ControlSpec{kAboutProgramIconId, {8, 8, 32, 32}, {}, {}}, module_, icon_id_);
-  FontSpec large;
-  large.pixel_height = 16;
-  c.product_name = std::make_unique<Win32Label>(
-      panel, ControlSpec{kAboutProductNameId, {56, 16, 0, 0}, kAboutProductName, large});
+      panel, ControlSpec{.id = kAboutProgramIconId, .bounds = {8, 8, 32, 32}}, module_, icon_id_);
+  const FontSpec large{.pixel_height = 16};
+  c.product_name = std::make_unique<Win32Label>(panel, ControlSpec{.id = kAboutProductNameId,
+                                                                   .bounds = {56, 16, 0, 0},
+                                                                   .text = kAboutProductName,
+                                                                   .font = large});
   c.home_page = std::make_unique<Win32Label>(
-      panel, ControlSpec{kAboutHomePageId, {40, 48, 0, 0}, kAboutHomePage, {}});
-  c.mail = std::make_unique<Win32Label>(panel,
-                                        ControlSpec{kAboutMailId, {40, 64, 0, 0}, kAboutMail, {}});
-  c.ok = std::make_unique<Win32Button>(c.host.Root(),
-                                       ControlSpec{kAboutOkId, {79, 92, 74, 25}, "OK", {}},
-                                       Win32Button::Kind::kDefault);
+      panel, ControlSpec{.id = kAboutHomePageId, .bounds = {40, 48, 0, 0}, .text = kAboutHomePage});
+  c.mail = std::make_unique<Win32Label>(
+      panel, ControlSpec{.id = kAboutMailId, .bounds = {40, 64, 0, 0}, .text = kAboutMail});
+  c.ok = std::make_unique<Win32Button>(
+      c.host.Root(), ControlSpec{.id = kAboutOkId, .bounds = {79, 92, 74, 25}, .text = "OK"},
+      Win32Button::Kind::kDefault);
   SendMessageW(dialog_, DM_SETDEFID, kAboutOkId, 0);
 
   for (Win32Label* link : {c.home_page.get(), c.mail.get()}) {
@@ -145,7 +146,8 @@ void TAboutBox::ShowLinksBlue() {
 void TAboutBox::PlaceWindow(HWND owner) {
   // The client area the layout needs at this DPI, centred on the screen that holds the owner.
   const ControlHost& host = controls_->host;
-  RECT frame{0, 0, host.Scale(kClientWidth), host.Scale(kClientHeight)};
+  RECT frame{
+      .left = 0, .top = 0, .right = host.Scale(kClientWidth), .bottom = host.Scale(kClientHeight)};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog_, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongW(dialog_, GWL_EXSTYLE)));
   MONITORINFO monitor{};

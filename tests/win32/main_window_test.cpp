@@ -1,0 +1,63 @@
+// The real main window when its UDP endpoints cannot be made (the socket library refuses to
+// start): the start learns why, and nothing of the window is left to disturb the error box
+// that reports it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_socket_layer.h"
+#include "fakes/scripted_host_resolver.h"
+#include "net/nmudp.h"
+#include "sync/locale.h"
+#include "win32/main_window.h"
+#include "win32/win32_codec.h"
+#include "win32/win32_profile.h"
+#include "win32/win32_window_thread.h"
+#include "win32/worker_threads.h"
+
+namespace tempiko {
+namespace {
+
+constexpr int kWsaSysNotReady = 10091;
+
+TEST(MainWindowStart, RefusedEndpointsReachTheStartAndLeaveNoWindowNorQuitRequest) {
+  fakes::FakeSockets sockets;
+  sockets.startup_errors = {kWsaSysNotReady};
+  fakes::FakeClock clock;
+  fakes::ScriptedHostResolver resolver;
+  // Never read: the window fails before it loads its settings.
+  const std::string settings_path = "C:\\tempiko-main-window-test-never-written.ini";
+  win32::Win32Codec codec;
+  win32::Win32Profile profile(settings_path);
+  app::SettingsFile settings(profile, codec, settings_path);
+  const sync::Locale locale = sync::Locale::Japanese();
+  win32::Win32WindowThread window_thread;
+  win32::ThreadWorkerStarter workers;
+
+  std::string failure;
+  {
+    win32::MainWindow window(GetModuleHandleW(nullptr), {.timers = window_thread,
+                                                         .window_thread = window_thread,
+                                                         .workers = workers,
+                                                         .clock = clock,
+                                                         .resolver = resolver,
+                                                         .settings = settings,
+                                                         .locale = locale,
+                                                         .sockets = sockets.Factory()});
+    try {
+      window.Create();
+    } catch (const net::UDPSockError& e) {
+      failure = e.what();
+    }
+  }
+  EXPECT_EQ(failure, "Unknown Error No. 10091");
+  EXPECT_EQ(FindWindowW(win32::MainWindow::kClassName, nullptr), nullptr);
+  EXPECT_EQ(FindWindowW(win32::MainWindow::kApplicationClass, nullptr), nullptr);
+  // A quit request left in the queue would end the error box the moment it opens.
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+}  // namespace
+}  // namespace tempiko
