@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
       continue;
     }
     errors.push_back(std::abs(*error));
-    std::printf("run %2d: error %+.3f ms\n", i + 1, *error);
+    std::printf("run %2d: error %+.4f ms\n", i + 1, *error);
   }
   if (errors.empty())
     return 1;
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   const double median = errors.size() % 2
                             ? errors[errors.size() / 2]
                             : (errors[errors.size() / 2 - 1] + errors[errors.size() / 2]) / 2;
-  std::printf("median |error| over %zu runs: %.3f ms (max %.3f ms)\n", errors.size(), median,
+  std::printf("median |error| over %zu runs: %.4f ms (max %.4f ms)\n", errors.size(), median,
               errors.back());
   return 0;
 }
