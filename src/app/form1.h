@@ -185,13 +185,15 @@ class TForm1 final : public sync::ProgramShell {
   const std::vector<std::string>& builtin_servers_;
   const std::string computer_name_;
 
-  ui::TTimer timer1_;   // the clock label, every 10 ms while the window is shown
-  ui::TTimer timer2_;   // the reply timeout, run by the synchronisation run
-  ui::TTimer timer3_;   // the periodic run
-  ui::TTimer timer4_;   // the dial-up watcher
+  ui::TTimer timer1_;  // the clock label, every 10 ms while the window is shown
+  ui::TTimer timer2_;  // the reply timeout, run by the synchronisation run
+  ui::TTimer timer3_;  // the periodic run
+  ui::TTimer timer4_;  // the dial-up watcher
+  // Before the endpoints: it stamps their datagrams, possibly on a thread of theirs, until
+  // they are gone.
+  sync::ClockReader clock_;
   net::TNMUDP nmudp1_;  // the program's own exchange
   net::TNMUDP nmudp2_;  // the relay's port
-  sync::ClockReader clock_;
   sync::CorrectionRecord record_;
   std::string format_;
   bool dial_check_ = true;

@@ -1,8 +1,6 @@
 #include "net/nmudp.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 
 namespace tempiko::net {
 
@@ -21,20 +19,11 @@ std::uint16_t LowPortBits(std::int32_t port) {
   return static_cast<std::uint16_t>(static_cast<std::uint32_t>(port) & 0xFFFFu);
 }
 
-// The dotted form of an address held in network byte order, byte by byte as it lies in memory.
-std::string FormatAddress(Ipv4Address address) {
-  unsigned char bytes[4];
-  std::memcpy(bytes, &address, sizeof bytes);
-  char text[16];
-  std::snprintf(text, sizeof text, "%d.%d.%d.%d", bytes[0], bytes[1], bytes[2], bytes[3]);
-  return text;
-}
-
 }  // namespace
 
-TNMUDP::TNMUDP(const SocketLayerFactory& make_layer) {
+TNMUDP::TNMUDP(const SocketLayerFactory& make_layer, const ArrivalClock& arrival_clock) {
   ready_ = false;
-  layer_ = make_layer(*this);
+  layer_ = make_layer(*this, arrival_clock);
   ReportLevel = 1;
 
   ReportStatus(kLevelLibrary, "Initializing Winsock");
@@ -164,13 +153,21 @@ void TNMUDP::OnReadable() {
     return;
   }
   // One receive per notification. The datagram leaves the socket even when nobody listens.
-  Ipv4Address from_address = 0;
-  std::uint16_t from_port = 0;
-  last_byte_count_ = layer_->ReceiveFrom(socket_, receive_area_.data(), kReceiveAreaSize,
-                                         &from_address, &from_port);
-  if (OnDataReceived) {
-    OnDataReceived(*this, last_byte_count_, FormatAddress(from_address), from_port);
+  DatagramOrigin origin;
+  last_byte_count_ = layer_->ReceiveFrom(socket_, receive_area_.data(), kReceiveAreaSize, &origin);
+  if (!OnDataReceived) {
+    return;
   }
+  ReceivedDatagram datagram;
+  datagram.number_bytes = last_byte_count_;
+  if (last_byte_count_ > 0) {
+    const auto count = std::min(static_cast<std::size_t>(last_byte_count_), receive_area_.size());
+    datagram.bytes = std::span(receive_area_).first(count);
+  }
+  datagram.from = origin.address;
+  datagram.port = origin.port;
+  datagram.arrival = origin.arrival;
+  OnDataReceived(*this, datagram);
 }
 
 void TNMUDP::OnLookupFinished(bool succeeded, Ipv4Address address) {

@@ -20,17 +20,27 @@ class UDPSockError : public Exception {
   using Exception::Exception;
 };
 
+class TNMUDP;
+
+// One datagram as the endpoint took it from its socket.
+struct ReceivedDatagram {
+  std::int32_t number_bytes = -1;       // -1: the receive failed
+  std::span<const std::uint8_t> bytes;  // the datagram (empty after a failed receive)
+  Ipv4Address from = 0;                 // the sender, network byte order
+  std::uint16_t port = 0;               // the sender's port
+  double arrival = 0;                   // when it left the socket: date-time value, UTC
+};
+
 // The program's UDP endpoint: one IPv4 datagram socket bound to LocalPort on all interfaces. It
-// sends single datagrams to RemoteHost:RemotePort and hands every arriving datagram to
-// OnDataReceived on the window thread.
+// sends single datagrams to RemoteHost:RemotePort and hands every arriving datagram, with the
+// instant it was taken from the socket, to OnDataReceived on the window thread.
 class TNMUDP final : private SocketEvents {
  public:
   static constexpr int kReceiveAreaSize = 2048;
   static constexpr std::size_t kMaxHostLength = 130;
   static constexpr auto kLookupLimit = std::chrono::seconds(10);
 
-  using TOnReceive = std::function<void(TNMUDP& sender, std::int32_t number_bytes,
-                                        const std::string& from_ip, std::int32_t port)>;
+  using TOnReceive = std::function<void(TNMUDP& sender, const ReceivedDatagram& datagram)>;
   using TNotifyEvent = std::function<void(TNMUDP& sender)>;
   using TOnStatus = std::function<void(TNMUDP& sender, const std::string& status)>;
   using THandlerEvent = std::function<void(bool& handled)>;
@@ -38,7 +48,9 @@ class TNMUDP final : private SocketEvents {
       std::function<void(bool& handled, std::vector<std::uint8_t>& buff, std::int32_t& length)>;
 
   // Starts the socket library and creates the socket (not yet bound); throws UDPSockError.
-  explicit TNMUDP(const SocketLayerFactory& make_layer);
+  // Each datagram's arrival instant is read from `arrival_clock` as soon as it has left the
+  // socket, before any handler runs.
+  TNMUDP(const SocketLayerFactory& make_layer, const ArrivalClock& arrival_clock);
   ~TNMUDP();
   TNMUDP(const TNMUDP&) = delete;
   TNMUDP& operator=(const TNMUDP&) = delete;
@@ -75,6 +87,7 @@ class TNMUDP final : private SocketEvents {
   std::int32_t ReadDatagram(std::span<std::uint8_t> dest) const;
 
   // Closes the socket; the endpoint receives nothing more (used at the end of the log-on).
+  // Datagrams taken from the socket but not yet handed on are dropped.
   void Close();
 
  private:

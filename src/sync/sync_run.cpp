@@ -50,9 +50,8 @@ SyncRun::SyncRun(const SyncRunPorts& ports)
   Timer2.OnTimer = [this] { Timer2Timer(); };
   Button1.OnClick = [this] { Button1Click(); };
   NMUDP1.OnDataSend = [this](net::TNMUDP& sender) { NMUDP1DataSend(sender); };
-  NMUDP1.OnDataReceived = [this](net::TNMUDP& sender, std::int32_t number_bytes,
-                                 const std::string& from_ip, std::int32_t port) {
-    NMUDP1DataReceived(sender, number_bytes, from_ip, port);
+  NMUDP1.OnDataReceived = [this](net::TNMUDP& sender, const net::ReceivedDatagram& datagram) {
+    NMUDP1DataReceived(sender, datagram);
   };
   NMUDP1.OnStatus = [this](net::TNMUDP& sender, const std::string& status) {
     NMUDP1Status(sender, status);
@@ -120,7 +119,7 @@ bool SyncRun::ResolveServer() {
   }
   std::lock_guard lock(state_lock_);
   server_address_ = address;
-  server_endpoint_ = net::FormatAddress(*endpoint);
+  server_endpoint_ = *endpoint;
   return false;
 }
 
@@ -164,12 +163,11 @@ void SyncRun::NMUDP1DataSend(net::TNMUDP& /*sender*/) {
 
 // --- Reply ---
 
-void SyncRun::NMUDP1DataReceived(net::TNMUDP& sender, std::int32_t number_bytes,
-                                 const std::string& from_ip, std::int32_t port) {
-  if (number_bytes < static_cast<std::int32_t>(kNtpMessageSize)) {
+void SyncRun::NMUDP1DataReceived(net::TNMUDP& sender, const net::ReceivedDatagram& datagram) {
+  if (datagram.number_bytes < static_cast<std::int32_t>(kNtpMessageSize)) {
     return;  // too short to be a reply; the run keeps waiting
   }
-  const std::optional<AwaitedRun> run = AwaitedRunFor(from_ip, port);
+  const std::optional<AwaitedRun> run = AwaitedRunFor(datagram.from, datagram.port);
   if (!run) {
     return;  // not the server's answer to a run awaiting one: dropped
   }
@@ -182,21 +180,21 @@ void SyncRun::NMUDP1DataReceived(net::TNMUDP& sender, std::int32_t number_bytes,
   if (!report_.ShowReplyDetails(message_, run->t1)) {
     return;  // unusable: the run ends by its timeout
   }
-  EvaluateReply(*run);
+  EvaluateReply(*run, datagram.arrival);
 }
 
-std::optional<SyncRun::AwaitedRun> SyncRun::AwaitedRunFor(const std::string& from_ip,
-                                                          std::int32_t port) const {
+std::optional<SyncRun::AwaitedRun> SyncRun::AwaitedRunFor(net::Ipv4Address from,
+                                                          std::uint16_t port) const {
   std::lock_guard lock(state_lock_);
-  // The endpoint gives the sender in canonical dotted form, as server_endpoint_ is kept.
-  if (phase_ != Phase::kAwaitingReply || port != kServerPort || from_ip != server_endpoint_) {
+  if (phase_ != Phase::kAwaitingReply || port != kServerPort || from != server_endpoint_) {
     return std::nullopt;
   }
   return AwaitedRun{t1_, dial_result_};
 }
 
-void SyncRun::EvaluateReply(const AwaitedRun& run) {
-  const DateTime t4 = clock_.UtcNow();  // after the report has been written
+// T4 is the instant the reply left the socket, not the moment this handler came round to it:
+// the window thread may have been busy, and the report's lines take their time to draw.
+void SyncRun::EvaluateReply(const AwaitedRun& run, DateTime t4) {
   Memo1.Append("Destination Timestamp(UTC):" + InstantText(t4, locale_));
   Outcome outcome;
   try {

@@ -80,8 +80,8 @@ class SyncRun {
   void Timer2Timer();
   // The request has been handed to the socket: the send instant T1. Worker.
   void NMUDP1DataSend(net::TNMUDP& sender);
-  void NMUDP1DataReceived(net::TNMUDP& sender, std::int32_t number_bytes,
-                          const std::string& from_ip, std::int32_t port);
+  // A datagram on the client port; judged with the instant it left the socket as T4.
+  void NMUDP1DataReceived(net::TNMUDP& sender, const net::ReceivedDatagram& datagram);
   // The endpoint could not turn the server address into one it can send to. Worker, inside
   // SendDatagram: ends the run and abandons the send with the silent EAbort.
   void NMUDP1InvalidHost(bool& handled);
@@ -124,8 +124,8 @@ class SyncRun {
   // already been handled (or another run has begun meanwhile).
   void ArmReplyTimeout(std::uint64_t run_number, int dial_result);
 
-  std::optional<AwaitedRun> AwaitedRunFor(const std::string& from_ip, std::int32_t port) const;
-  void EvaluateReply(const AwaitedRun& run);
+  std::optional<AwaitedRun> AwaitedRunFor(net::Ipv4Address from, std::uint16_t port) const;
+  void EvaluateReply(const AwaitedRun& run, DateTime t4);
   Outcome JudgeAndCorrect(const AwaitedRun& run, DateTime t4);
   Outcome CorrectClock(DateTime offset);
   void EndAfterReply(int dial_result);
@@ -160,9 +160,9 @@ class SyncRun {
   Phase phase_ = Phase::kIdle;
   std::uint64_t run_number_ = 0;
   int dial_result_ = drOnline;
-  std::string server_text_;      // the server box's text when the run started
-  std::string server_address_;   // ServerAddress: dotted, as typed or as looked up
-  std::string server_endpoint_;  // the same address in canonical dotted form
+  std::string server_text_;               // the server box's text when the run started
+  std::string server_address_;            // ServerAddress: dotted, as typed or as looked up
+  net::Ipv4Address server_endpoint_ = 0;  // the same address as a value
   DateTime t1_ = 0;
 
   // The NTP message: the request while it is built and sent (worker), then the reply (window

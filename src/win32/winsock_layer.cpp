@@ -1,6 +1,7 @@
 #include "win32/winsock_layer.h"
 
 #include <cstring>
+#include <utility>
 
 namespace tempiko::win32 {
 namespace {
@@ -25,7 +26,8 @@ sockaddr_in MakeAddress(net::Ipv4Address address, std::uint16_t port) {
 
 }  // namespace
 
-WinsockLayer::WinsockLayer(net::SocketEvents& events) : events_(events) {
+WinsockLayer::WinsockLayer(net::SocketEvents& events, net::ArrivalClock arrival_clock)
+    : events_(events), arrival_clock_(std::move(arrival_clock)) {
   RegisterNotifyClass(&WinsockLayer::WindowProc);
   // A message-only window: hidden, owned by this thread, seen by nobody else.
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
@@ -127,13 +129,14 @@ int WinsockLayer::SendTo(net::SocketHandle socket, const std::uint8_t* data, int
 }
 
 int WinsockLayer::ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
-                              net::Ipv4Address* from_address, std::uint16_t* from_port) {
+                              net::DatagramOrigin* origin) {
   sockaddr_in sender{};
   int sender_size = sizeof(sender);
   const int count = recvfrom(static_cast<SOCKET>(socket), reinterpret_cast<char*>(area), capacity,
                              0, reinterpret_cast<sockaddr*>(&sender), &sender_size);
-  *from_address = sender.sin_addr.s_addr;
-  *from_port = ntohs(sender.sin_port);
+  origin->arrival = arrival_clock_();
+  origin->address = sender.sin_addr.s_addr;
+  origin->port = ntohs(sender.sin_port);
   return count == SOCKET_ERROR ? -1 : count;
 }
 
@@ -143,8 +146,9 @@ int WinsockLayer::LastError() {
 }
 
 net::SocketLayerFactory WinsockLayer::Factory() {
-  return [](net::SocketEvents& events) -> std::unique_ptr<net::SocketLayer> {
-    return std::make_unique<WinsockLayer>(events);
+  return [](net::SocketEvents& events,
+            const net::ArrivalClock& arrival_clock) -> std::unique_ptr<net::SocketLayer> {
+    return std::make_unique<WinsockLayer>(events, arrival_clock);
   };
 }
 

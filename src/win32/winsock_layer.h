@@ -18,7 +18,7 @@ class WinsockLayer final : public net::SocketLayer {
   static constexpr UINT kNotifyMessage = WM_USER + 101;  // 1125
   static constexpr int kLookupAreaSize = 1024;
 
-  explicit WinsockLayer(net::SocketEvents& events);
+  WinsockLayer(net::SocketEvents& events, net::ArrivalClock arrival_clock);
   ~WinsockLayer() override;
   WinsockLayer(const WinsockLayer&) = delete;
   WinsockLayer& operator=(const WinsockLayer&) = delete;
@@ -37,7 +37,7 @@ class WinsockLayer final : public net::SocketLayer {
   int SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
              net::Ipv4Address address, std::uint16_t port) override;
   int ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
-                  net::Ipv4Address* from_address, std::uint16_t* from_port) override;
+                  net::DatagramOrigin* origin) override;
   int LastError() override;
 
   // Makes a layer per endpoint; the endpoints must be created on the window thread.
@@ -48,6 +48,7 @@ class WinsockLayer final : public net::SocketLayer {
   void OnNotify(WPARAM wparam, LPARAM lparam);
 
   net::SocketEvents& events_;
+  net::ArrivalClock arrival_clock_;
   HWND window_ = nullptr;
   int startup_error_ = 0;
   HANDLE lookup_task_ = nullptr;  // the pending host lookup, if any

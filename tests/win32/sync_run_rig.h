@@ -57,7 +57,8 @@ class InteractiveShell final : public sync::ProgramShell {
 
 struct SyncRunRig {
   explicit SyncRunRig(const std::string& server, int tolerance_ms = 0)
-      : SpinEdit1(tolerance_ms, 0, 10000), NMUDP1(win32::WinsockLayer::Factory()) {
+      : SpinEdit1(tolerance_ms, 0, 10000),
+        NMUDP1(win32::WinsockLayer::Factory(), [this] { return reader.UtcNow(); }) {
     ComboBox1.SetText(server);
     NMUDP1.RemotePort = 123;
     NMUDP1.SetLocalPort(8263);
