@@ -62,7 +62,8 @@ class SocketLayer {
   virtual void SetDontLinger(SocketHandle socket) = 0;
   // Binds to address:port (port in host order); 0 on success, else an error number.
   virtual int Bind(SocketHandle socket, Ipv4Address address, std::uint16_t port) = 0;
-  // Asks for read notifications (OnReadable) from now on; the socket becomes non-blocking.
+  // Asks for read notifications (OnReadable) from now on. Asking again for the same socket
+  // changes nothing.
   virtual void SelectRead(SocketHandle socket) = 0;
   virtual void Close(SocketHandle socket) = 0;
 

@@ -36,6 +36,7 @@ WinsockLayer::WinsockLayer(net::SocketEvents& events, net::ArrivalClock arrival_
 }
 
 WinsockLayer::~WinsockLayer() {
+  receiver_.reset();  // its thread posts to the window
   // A lookup still running would write into the lookup area after it is gone.
   if (lookup_task_)
     WSACancelAsyncRequest(lookup_task_);
@@ -53,6 +54,7 @@ int WinsockLayer::Startup() {
 }
 
 void WinsockLayer::Cleanup() {
+  receiver_.reset();  // the library may release the socket it is receiving from
   WSACleanup();
 }
 
@@ -76,11 +78,21 @@ int WinsockLayer::Bind(net::SocketHandle socket, net::Ipv4Address address, std::
 }
 
 void WinsockLayer::SelectRead(net::SocketHandle socket) {
-  WSAAsyncSelect(static_cast<SOCKET>(socket), window_, kNotifyMessage, FD_READ);
+  const auto s = static_cast<SOCKET>(socket);
+  if (receiver_ && receiver_->socket() == s)
+    return;  // asked again: it is receiving already
+  receiver_.reset();
+  // One notification per datagram taken, each to be answered by one receive.
+  receiver_ = std::make_unique<DatagramReceiver>(s, arrival_clock_, [window = window_, s] {
+    PostMessageW(window, kNotifyMessage, s, WSAMAKESELECTREPLY(FD_READ, 0));
+  });
 }
 
 void WinsockLayer::Close(net::SocketHandle socket) {
-  closesocket(static_cast<SOCKET>(socket));
+  const auto s = static_cast<SOCKET>(socket);
+  if (receiver_ && receiver_->socket() == s)
+    receiver_.reset();  // stopped before its socket goes
+  closesocket(s);
 }
 
 net::Ipv4Address WinsockLayer::ParseAddress(const char* text) {
@@ -130,14 +142,13 @@ int WinsockLayer::SendTo(net::SocketHandle socket, const std::uint8_t* data, int
 
 int WinsockLayer::ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
                               net::DatagramOrigin* origin) {
-  sockaddr_in sender{};
-  int sender_size = sizeof(sender);
-  const int count = recvfrom(static_cast<SOCKET>(socket), reinterpret_cast<char*>(area), capacity,
-                             0, reinterpret_cast<sockaddr*>(&sender), &sender_size);
-  origin->arrival = arrival_clock_();
-  origin->address = sender.sin_addr.s_addr;
-  origin->port = ntohs(sender.sin_port);
-  return count == SOCKET_ERROR ? -1 : count;
+  int error = WSAEWOULDBLOCK;
+  int count = -1;
+  if (receiver_ && receiver_->socket() == static_cast<SOCKET>(socket))
+    count = receiver_->Take(area, capacity, origin, &error);
+  if (count < 0)
+    WSASetLastError(error);
+  return count;
 }
 
 int WinsockLayer::LastError() {
@@ -166,7 +177,9 @@ void WinsockLayer::OnNotify(WPARAM wparam, LPARAM lparam) {
   // One message serves readiness and lookup completion; the low word tells them apart: a
   // readiness event is FD_READ (1), while a lookup reports the host entry's size, never 1.
   if (WSAGETSELECTEVENT(lparam) == FD_READ) {
-    events_.OnReadable();
+    // A notice that outlived its socket (closed, replaced) finds nothing queued.
+    if (receiver_ && receiver_->HasQueued())
+      events_.OnReadable();
     return;
   }
   // Only the latest lookup's completion counts (a failure to start one carries no task).
