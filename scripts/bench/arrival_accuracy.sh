@@ -5,7 +5,8 @@
 #       every 10 ms; with TEMPIKO_BENCH_LOG_PAGE=1 the log page is open as well): RUNS clicks
 #       on 接続, each run's "誤差:" line read from the log;
 #   (b) the recording-clock rig (sync_accuracy.exe): RUNS runs, the error of the time each
-#       would set;
+#       would set, and (b') the offset each measured before the new time is rounded to the
+#       whole milliseconds that SetSystemTime takes (a rounding worth up to 0.5 ms alone);
 #   (c) ntpdig 127.0.0.1 RUNS times (it only queries), its offset.
 # Prints each source's values, how many runs of (a) logged 誤差 00:00:00.000, the medians of the
 # absolute errors in ms, and (b) against (c). Nothing is set: Wine never changes the host clock.
@@ -57,7 +58,7 @@ measure() {
 
   # (b) The rig: the same run on the real adapters, with a clock that records the setting.
   wine "$TEMPIKO_BUILD/tests/win32/sync_accuracy.exe" 127.0.0.1 "$runs" </dev/null | tr -d '\r' \
-    | grep -oP '^run +[0-9]+: error \K[-+0-9.]+' >"$state/rig"
+    | sed -nE 's/^run +[0-9]+: error ([-+0-9.]+) ms \(offset ([-+0-9.]+) ms\)$/\1 \2/p' >"$state/rig"
 
   # (c) ntpdig: "DATE TIME (ZONE) OFFSET +/- ERROR SERVER ...", the offset in seconds.
   for ((i = 1; i <= runs; i++)); do
@@ -77,21 +78,27 @@ def ms_of_duration(text):  # hh:mm:ss.zzz
     return (int(h) * 3600 + int(m) * 60 + float(s)) * 1000
 
 exe = read(sys.argv[2])
-rig = [float(v) for v in read(sys.argv[3])]
+rig = [[float(v) for v in line.split()] for line in read(sys.argv[3])]
 dig = [float(v) for v in read(sys.argv[4])]
 print("(a) tempiko.exe 誤差:", " ".join(exe))
-print("(b) rig errors (ms):", " ".join(f"{v:+.4f}" for v in rig))
+print("(b) rig errors (ms):", " ".join(f"{e:+.4f}" for e, _ in rig))
+print("(b') rig offsets (ms):", " ".join(f"{o:+.4f}" for _, o in rig))
 print("(c) ntpdig offsets (ms):", " ".join(f"{v:+.3f}" for v in dig))
 if not (exe and rig and dig):
     sys.exit("a source gave no values")
 exact = sum(1 for v in exe if v == "00:00:00.000")
 a = statistics.median(abs(ms_of_duration(v)) for v in exe)
-b = statistics.median(abs(v) for v in rig)
+b = statistics.median(abs(e) for e, _ in rig)
+b_offset = statistics.median(abs(o) for _, o in rig)
 c = statistics.median(abs(v) for v in dig)
 print(f"(a) 誤差 00:00:00.000 in {exact} of {runs} runs ({len(exe)} logged)")
-print(f"median |error|: (a) tempiko.exe {a:.3f} ms, (b) rig {b:.4f} ms, (c) ntpdig {c:.4f} ms")
-ratio = f"{b / c:.2f}" if c > 0 else "inf"
-print(f"(b)/(c) = {ratio}, (b)-(c) = {b - c:+.4f} ms")
+print(f"median |error|: (a) tempiko.exe {a:.3f} ms, (b) rig {b:.4f} ms, "
+      f"(b') rig before rounding {b_offset:.4f} ms, (c) ntpdig {c:.4f} ms")
+def versus(name, value):
+    ratio = f"{value / c:.2f}" if c > 0 else "inf"
+    print(f"{name}/(c) = {ratio}, {name}-(c) = {value - c:+.4f} ms")
+versus("(b)", b)
+versus("(b')", b_offset)
 PY
 }
 

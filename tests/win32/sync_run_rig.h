@@ -4,6 +4,7 @@
 // worker threads, the window thread's message loop, and a recording clock that reads the real
 // clock but only records the settings (this machine's clock is never set).
 
+#include <atomic>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -58,13 +59,21 @@ class InteractiveShell final : public sync::ProgramShell {
 struct SyncRunRig {
   explicit SyncRunRig(const std::string& server, int tolerance_ms = 0)
       : SpinEdit1(tolerance_ms, 0, 10000),
-        NMUDP1(win32::WinsockLayer::Factory(), [this] { return reader.UtcNow(); }) {
+        NMUDP1(win32::WinsockLayer::Factory(), [this] { return last_arrival = reader.UtcNow(); }) {
     ComboBox1.SetText(server);
     NMUDP1.RemotePort = 123;
     NMUDP1.SetLocalPort(8263);
     reader.TakeBase();
   }
   ~SyncRunRig() { window_thread.Shutdown(); }
+
+  // The offset the last run measured, in milliseconds, from its T1, T2, T3 and the arrival
+  // instant of its reply: the clock's error as the exchange saw it, before the setting rounds
+  // the new time to whole milliseconds.
+  double MeasuredOffsetMs() const {
+    const double t4 = last_arrival;
+    return ((run.T2() - run.T1()) + (run.T3() - t4)) / 2 * sync::kMillisecondsPerDay;
+  }
 
   // Presses Connect and runs the window's messages until the run has ended.
   bool RunOnce(unsigned limit_ms = 15'000) {
@@ -75,6 +84,8 @@ struct SyncRunRig {
 
   RecordingWin32Clock clock;
   sync::ClockReader reader{clock};
+  // The arrival instant of the latest datagram on port 8263 (stamped on the receiving thread).
+  std::atomic<double> last_arrival{0};
   ui::MemoryButton Button1{"接続"};
   ui::MemoryComboBox ComboBox1;
   ui::MemoryLabel Label1{"±0"};
