@@ -168,7 +168,7 @@ TEST_P(DatagramReceiverTooLargeTest, IsTakenAndReportedAsAFailedReceiveAndTheNex
   EXPECT_EQ(TakeFrom(receiver, GetParam().capacity).bytes, Bytes(48, 0x22));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TooLargeTest,
+INSTANTIATE_TEST_SUITE_P(Cases, DatagramReceiverTooLargeTest,
                          testing::Values(TooLargeCase{"LargerThanTheArea",
                                                       DatagramReceiver::kAreaSize + 1,
                                                       DatagramReceiver::kAreaSize},
