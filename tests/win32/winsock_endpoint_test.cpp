@@ -110,6 +110,19 @@ TEST_F(WinsockEndpointTest, ArrivalOfRealReplyLiesBetweenTheSendAndItsHandler) {
   EXPECT_LE(reply.arrival, reply.handled);
 }
 
+TEST_F(WinsockEndpointTest, ReplyIsTakenAndStampedWhileTheWindowThreadIsBusy) {
+  ClientEndpoint client(8263);
+  client.SendRequest(NtpServer());
+  Sleep(300);  // the window thread is kept from its messages, as by a repaint or a long handler
+  const double window_thread_free = UtcNow();
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return !client.received.empty(); }));
+
+  const Received& reply = client.received.front();
+  EXPECT_EQ(reply.thread, GetCurrentThreadId());
+  EXPECT_LT(reply.arrival, window_thread_free);
+  EXPECT_GT(reply.handled, window_thread_free);
+}
+
 TEST_F(WinsockEndpointTest, HostNameIsLookedUpAsynchronously) {
   ClientEndpoint client(8263);
   client.SendRequest("localhost");
@@ -153,6 +166,22 @@ TEST_F(WinsockEndpointTest, PortAlreadyInUseLeavesSecondEndpointSilentlyDeaf) {
   // Give a stray second delivery every chance to show up.
   test::PumpMessagesUntil([] { return false; }, 200);
   EXPECT_TRUE(deaf.received.empty());
+}
+
+TEST_F(WinsockEndpointTest, CloseDropsWhatWasTakenAndReceivesNothingMore) {
+  ClientEndpoint client(8263);
+  TNMUDP sender(WinsockLayer::Factory(), &UtcNow);
+  sender.SetLocalPort(8266);
+  sender.RemoteHost = "127.0.0.1";
+  sender.RemotePort = 8263;
+  sender.SendDatagram(std::vector<std::uint8_t>(48, 0x44), 48);
+  Sleep(200);  // taken from the socket, its notice waiting for the window thread
+
+  client.udp.Close();  // as at the end of the log-on
+  sender.SendDatagram(std::vector<std::uint8_t>(48, 0x55), 48);
+  test::PumpMessagesUntil([] { return false; }, 200);
+
+  EXPECT_TRUE(client.received.empty());
 }
 
 TEST_F(WinsockEndpointTest, NullRemoteAddressSendsNothing) {
