@@ -20,8 +20,6 @@ class UDPSockError : public Exception {
   using Exception::Exception;
 };
 
-class TNMUDP;
-
 // One datagram as the endpoint took it from its socket.
 struct ReceivedDatagram {
   std::int32_t number_bytes = -1;       // -1: the receive failed
@@ -40,6 +38,7 @@ class TNMUDP final : private SocketEvents {
   static constexpr std::size_t kMaxHostLength = 130;
   static constexpr auto kLookupLimit = std::chrono::seconds(10);
 
+  // The datagram's bytes are the endpoint's receive area: valid until the handler returns.
   using TOnReceive = std::function<void(TNMUDP& sender, const ReceivedDatagram& datagram)>;
   using TNotifyEvent = std::function<void(TNMUDP& sender)>;
   using TOnStatus = std::function<void(TNMUDP& sender, const std::string& status)>;
