@@ -194,9 +194,11 @@ class TForm1 final : public sync::ProgramShell {
   loop::Timer timer2_;  // the reply timeout, run by the synchronisation run
   loop::Timer timer3_;  // the periodic run
   loop::Timer timer4_;  // the dial-up watcher
+  // Before the endpoints: it stamps their datagrams, possibly on a thread of theirs, until
+  // they are gone.
+  sync::ClockReader clock_;
   net::TNMUDP nmudp1_;  // the program's own exchange
   net::TNMUDP nmudp2_;  // the relay's port
-  sync::ClockReader clock_;
   sync::CorrectionRecord record_;
   std::string format_;
   bool dial_check_ = true;

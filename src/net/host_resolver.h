@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "net/socket_layer.h"
+#include "net/ipv4_address.h"
 
 namespace tempiko::net {
 
@@ -17,8 +17,5 @@ class HostResolver {
   // gethostbyname: the host's first IPv4 address, or nothing.
   virtual std::optional<Ipv4Address> LookupHost(const std::string& name) = 0;
 };
-
-// inet_ntoa: the address as dotted text.
-std::string FormatAddress(Ipv4Address address);
 
 }  // namespace tempiko::net

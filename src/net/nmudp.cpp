@@ -1,8 +1,6 @@
 #include "net/nmudp.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 
 namespace tempiko::net {
 
@@ -23,10 +21,9 @@ std::uint16_t LowPortBits(std::int32_t port) {
 
 }  // namespace
 
-TNMUDP::TNMUDP(const SocketLayerFactory& make_layer, ArrivalClock arrival_clock)
-    : arrival_clock_(std::move(arrival_clock)) {
+TNMUDP::TNMUDP(const SocketLayerFactory& make_layer, const ArrivalClock& arrival_clock) {
   ready_ = false;
-  layer_ = make_layer(*this);
+  layer_ = make_layer(*this, arrival_clock);
   ReportLevel = 1;
 
   ReportStatus(kLevelLibrary, "Initializing Winsock");
@@ -156,18 +153,21 @@ void TNMUDP::OnReadable() {
     return;
   }
   // One receive per notification. The datagram leaves the socket even when nobody listens.
-  Ipv4Address from_address = 0;
-  std::uint16_t from_port = 0;
-  last_byte_count_ = layer_->ReceiveFrom(socket_, receive_area_.data(), kReceiveAreaSize,
-                                         &from_address, &from_port);
-  const double arrival = arrival_clock_ ? arrival_clock_() : 0;
-  if (OnDataReceived) {
-    ReceivedDatagram datagram{last_byte_count_, {}, from_address, from_port, arrival};
-    if (last_byte_count_ > 0) {
-      datagram.bytes = std::span(receive_area_.data(), static_cast<std::size_t>(last_byte_count_));
-    }
-    OnDataReceived(*this, datagram);
+  DatagramOrigin origin;
+  last_byte_count_ = layer_->ReceiveFrom(socket_, receive_area_.data(), kReceiveAreaSize, &origin);
+  if (!OnDataReceived) {
+    return;
   }
+  ReceivedDatagram datagram;
+  datagram.number_bytes = last_byte_count_;
+  if (last_byte_count_ > 0) {
+    const auto count = std::min(static_cast<std::size_t>(last_byte_count_), receive_area_.size());
+    datagram.bytes = std::span(receive_area_).first(count);
+  }
+  datagram.from = origin.address;
+  datagram.port = origin.port;
+  datagram.arrival = origin.arrival;
+  OnDataReceived(*this, datagram);
 }
 
 void TNMUDP::OnLookupFinished(bool succeeded, Ipv4Address address) {

@@ -30,17 +30,16 @@ struct ReceivedDatagram {
 };
 
 // The program's UDP endpoint: one IPv4 datagram socket bound to LocalPort on all interfaces. It
-// sends single datagrams to RemoteHost:RemotePort and hands every arriving datagram to
-// OnDataReceived on the window thread.
+// sends single datagrams to RemoteHost:RemotePort and hands every arriving datagram, with the
+// instant it was taken from the socket, to OnDataReceived on the window thread.
 class TNMUDP final : private SocketEvents {
  public:
   static constexpr int kReceiveAreaSize = 2048;
   static constexpr std::size_t kMaxHostLength = 130;
   static constexpr auto kLookupLimit = std::chrono::seconds(10);
 
+  // The datagram's bytes are the endpoint's receive area: valid until the handler returns.
   using TOnReceive = std::function<void(TNMUDP& sender, const ReceivedDatagram& datagram)>;
-  // The instant a datagram leaves the socket, as the program's clock reads it (UTC).
-  using ArrivalClock = std::function<double()>;
   using TNotifyEvent = std::function<void(TNMUDP& sender)>;
   using TOnStatus = std::function<void(TNMUDP& sender, const std::string& status)>;
   using THandlerEvent = std::function<void(bool& handled)>;
@@ -48,7 +47,9 @@ class TNMUDP final : private SocketEvents {
       std::function<void(bool& handled, std::vector<std::uint8_t>& buff, std::int32_t& length)>;
 
   // Starts the socket library and creates the socket (not yet bound); throws UDPSockError.
-  explicit TNMUDP(const SocketLayerFactory& make_layer, ArrivalClock arrival_clock = {});
+  // Each datagram's arrival instant is read from `arrival_clock` as soon as it has left the
+  // socket, before any handler runs.
+  TNMUDP(const SocketLayerFactory& make_layer, const ArrivalClock& arrival_clock);
   ~TNMUDP();
   TNMUDP(const TNMUDP&) = delete;
   TNMUDP& operator=(const TNMUDP&) = delete;
@@ -85,6 +86,7 @@ class TNMUDP final : private SocketEvents {
   std::int32_t ReadDatagram(std::span<std::uint8_t> dest) const;
 
   // Closes the socket; the endpoint receives nothing more (used at the end of the log-on).
+  // Datagrams taken from the socket but not yet handed on are dropped.
   void Close();
 
  private:
@@ -96,7 +98,6 @@ class TNMUDP final : private SocketEvents {
   void CreateSocket(bool set_dont_linger);
   Ipv4Address ResolveRemoteHost();
 
-  ArrivalClock arrival_clock_;
   std::unique_ptr<SocketLayer> layer_;
   SocketHandle socket_ = kInvalidSocket;
   std::int32_t local_port_ = 0;

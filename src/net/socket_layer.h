@@ -5,16 +5,25 @@
 #include <functional>
 #include <memory>
 
+#include "net/ipv4_address.h"
+
 namespace tempiko::net {
 
 // A socket handle as the socket library gives it (SOCKET is pointer-sized on Win64).
 using SocketHandle = std::uintptr_t;
 inline constexpr SocketHandle kInvalidSocket = ~SocketHandle{0};
 
-// An IPv4 address in network byte order, as in_addr holds it.
-using Ipv4Address = std::uint32_t;
-// What inet_addr answers for a text that is not a dotted address (all 32 bits set).
-inline constexpr Ipv4Address kAddressNone = 0xFFFFFFFFu;
+// Answers the program's UTC reading as a date-time value (days since 1899-12-30). A layer
+// reads it right after each receive, possibly on a thread of its own, so it must be safe to
+// call from any thread.
+using ArrivalClock = std::function<double()>;
+
+// Where a received datagram came from, and when.
+struct DatagramOrigin {
+  Ipv4Address address = 0;  // the sender, network byte order
+  std::uint16_t port = 0;   // the sender's port, host order
+  double arrival = 0;       // the arrival clock's reading right after the datagram left the socket
+};
 
 // Socket library error numbers the endpoint cares about (Windows Sockets numbering, which the
 // POSIX adapter translates into).
@@ -53,7 +62,8 @@ class SocketLayer {
   virtual void SetDontLinger(SocketHandle socket) = 0;
   // Binds to address:port (port in host order); 0 on success, else an error number.
   virtual int Bind(SocketHandle socket, Ipv4Address address, std::uint16_t port) = 0;
-  // Asks for read notifications (OnReadable) from now on; the socket becomes non-blocking.
+  // Asks for read notifications (OnReadable) from now on. Asking again for the same socket
+  // changes nothing.
   virtual void SelectRead(SocketHandle socket) = 0;
   virtual void Close(SocketHandle socket) = 0;
 
@@ -72,15 +82,19 @@ class SocketLayer {
   virtual int SendTo(SocketHandle socket, const std::uint8_t* data, int length, Ipv4Address address,
                      std::uint16_t port) = 0;
   // recvfrom into `area`: the byte count or -1; a datagram larger than `capacity` is taken
-  // from the socket and counts as a failed receive. Sender's port in host order.
+  // from the socket and counts as a failed receive. `origin` gets the sender and the instant
+  // the datagram was taken from the socket, which may be earlier than this call: a layer may
+  // take datagrams on a thread of its own and keep them until the window thread asks.
   virtual int ReceiveFrom(SocketHandle socket, std::uint8_t* area, int capacity,
-                          Ipv4Address* from_address, std::uint16_t* from_port) = 0;
+                          DatagramOrigin* origin) = 0;
 
   // WSAGetLastError: the number of the last error of this layer.
   virtual int LastError() = 0;
 };
 
-// Makes the layer of one endpoint, wired to deliver its notifications to `events`.
-using SocketLayerFactory = std::function<std::unique_ptr<SocketLayer>(SocketEvents& events)>;
+// Makes the layer of one endpoint, wired to deliver its notifications to `events` and to stamp
+// each datagram it receives with `arrival_clock`.
+using SocketLayerFactory = std::function<std::unique_ptr<SocketLayer>(
+    SocketEvents& events, const ArrivalClock& arrival_clock)>;
 
 }  // namespace tempiko::net

@@ -151,9 +151,10 @@ struct PosixSocketLayer::LookupChannel {
 };
 
 PosixSocketLayer::PosixSocketLayer(PosixEventLoop& loop, net::SocketEvents& events,
-                                   Resolver resolver)
+                                   net::ArrivalClock arrival_clock, Resolver resolver)
     : loop_(loop),
       events_(events),
+      arrival_clock_(std::move(arrival_clock)),
       resolver_(std::move(resolver)),
       lookups_(std::make_shared<LookupChannel>()) {
   lookups_->loop = &loop_;
@@ -331,7 +332,7 @@ int PosixSocketLayer::SendTo(net::SocketHandle socket, const std::uint8_t* data,
 }
 
 int PosixSocketLayer::ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
-                                  net::Ipv4Address* from_address, std::uint16_t* from_port) {
+                                  net::DatagramOrigin* origin) {
   const int fd = OwnDescriptor(socket);
   if (fd < 0) {
     return -1;
@@ -347,8 +348,9 @@ int PosixSocketLayer::ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, 
   if (received < 0) {
     return FailWithErrno();
   }
-  *from_address = sender.sin_addr.s_addr;
-  *from_port = ntohs(sender.sin_port);
+  origin->arrival = arrival_clock_();  // first, before anything else takes time
+  origin->address = sender.sin_addr.s_addr;
+  origin->port = ntohs(sender.sin_port);
   // Windows Sockets takes a datagram too large for the area from the socket and fails the
   // receive with WSAEMSGSIZE; the kernel has dropped the excess, so do the same.
   if (message.msg_flags & MSG_TRUNC) {
@@ -363,8 +365,9 @@ int PosixSocketLayer::LastError() {
 
 net::SocketLayerFactory MakeSocketLayerFactory(PosixEventLoop& loop, Resolver resolver) {
   return [&loop, resolver = std::move(resolver)](
-             net::SocketEvents& events) -> std::unique_ptr<net::SocketLayer> {
-    return std::make_unique<PosixSocketLayer>(loop, events, resolver);
+             net::SocketEvents& events,
+             const net::ArrivalClock& arrival_clock) -> std::unique_ptr<net::SocketLayer> {
+    return std::make_unique<PosixSocketLayer>(loop, events, arrival_clock, resolver);
   };
 }
 

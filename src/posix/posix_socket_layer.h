@@ -27,7 +27,8 @@ Resolver SystemResolver();
 int ToWsaError(int posix_error);
 
 // The socket library of one endpoint on BSD sockets. Notifications reach `events` through
-// `loop`, which must outlive the layer; the layer must be made, used and destroyed on the loop's
+// `loop`, which must outlive the layer; each datagram is stamped with `arrival_clock` right
+// after its receive; the layer must be made, used and destroyed on the loop's
 // thread, except SendTo and LastError, which may also be called from another thread.
 //
 // Like Windows Sockets, the layer answers only for handles it opened itself (others get
@@ -35,7 +36,7 @@ int ToWsaError(int posix_error);
 // when the last Startup is matched by Cleanup. No SO_REUSEADDR: a port in use fails to bind.
 class PosixSocketLayer final : public net::SocketLayer {
  public:
-  PosixSocketLayer(PosixEventLoop& loop, net::SocketEvents& events,
+  PosixSocketLayer(PosixEventLoop& loop, net::SocketEvents& events, net::ArrivalClock arrival_clock,
                    Resolver resolver = SystemResolver());
   ~PosixSocketLayer() override;
   PosixSocketLayer(const PosixSocketLayer&) = delete;
@@ -55,7 +56,7 @@ class PosixSocketLayer final : public net::SocketLayer {
   int SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
              net::Ipv4Address address, std::uint16_t port) override;
   int ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
-                  net::Ipv4Address* from_address, std::uint16_t* from_port) override;
+                  net::DatagramOrigin* origin) override;
   int LastError() override;
 
  private:
@@ -69,6 +70,7 @@ class PosixSocketLayer final : public net::SocketLayer {
 
   PosixEventLoop& loop_;
   net::SocketEvents& events_;
+  net::ArrivalClock arrival_clock_;
   Resolver resolver_;
   std::shared_ptr<LookupChannel> lookups_;
 
@@ -78,7 +80,7 @@ class PosixSocketLayer final : public net::SocketLayer {
   std::atomic<int> last_error_{0};
 };
 
-// Makes a PosixSocketLayer on `loop` for each endpoint.
+// Makes a PosixSocketLayer on `loop` for each endpoint, stamping with the endpoint's clock.
 net::SocketLayerFactory MakeSocketLayerFactory(PosixEventLoop& loop,
                                                Resolver resolver = SystemResolver());
 

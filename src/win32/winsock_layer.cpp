@@ -1,6 +1,7 @@
 #include "win32/winsock_layer.h"
 
 #include <cstring>
+#include <utility>
 
 namespace tempiko::win32 {
 namespace {
@@ -25,7 +26,8 @@ sockaddr_in MakeAddress(net::Ipv4Address address, std::uint16_t port) {
 
 }  // namespace
 
-WinsockLayer::WinsockLayer(net::SocketEvents& events) : events_(events) {
+WinsockLayer::WinsockLayer(net::SocketEvents& events, net::ArrivalClock arrival_clock)
+    : events_(events), arrival_clock_(std::move(arrival_clock)) {
   RegisterNotifyClass(&WinsockLayer::WindowProc);
   // A message-only window: hidden, owned by this thread, seen by nobody else.
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
@@ -34,6 +36,7 @@ WinsockLayer::WinsockLayer(net::SocketEvents& events) : events_(events) {
 }
 
 WinsockLayer::~WinsockLayer() {
+  receiver_.reset();  // its thread posts to the window
   // A lookup still running would write into the lookup area after it is gone.
   if (lookup_task_)
     WSACancelAsyncRequest(lookup_task_);
@@ -51,6 +54,7 @@ int WinsockLayer::Startup() {
 }
 
 void WinsockLayer::Cleanup() {
+  receiver_.reset();  // the library may release the socket it is receiving from
   WSACleanup();
 }
 
@@ -74,11 +78,21 @@ int WinsockLayer::Bind(net::SocketHandle socket, net::Ipv4Address address, std::
 }
 
 void WinsockLayer::SelectRead(net::SocketHandle socket) {
-  WSAAsyncSelect(static_cast<SOCKET>(socket), window_, kNotifyMessage, FD_READ);
+  const auto s = static_cast<SOCKET>(socket);
+  if (receiver_ && receiver_->socket() == s)
+    return;  // asked again: it is receiving already
+  receiver_.reset();
+  // One notification per datagram taken, each to be answered by one receive.
+  receiver_ = std::make_unique<DatagramReceiver>(s, arrival_clock_, [window = window_, s] {
+    PostMessageW(window, kNotifyMessage, s, WSAMAKESELECTREPLY(FD_READ, 0));
+  });
 }
 
 void WinsockLayer::Close(net::SocketHandle socket) {
-  closesocket(static_cast<SOCKET>(socket));
+  const auto s = static_cast<SOCKET>(socket);
+  if (receiver_ && receiver_->socket() == s)
+    receiver_.reset();  // stopped before its socket goes
+  closesocket(s);
 }
 
 net::Ipv4Address WinsockLayer::ParseAddress(const char* text) {
@@ -127,14 +141,14 @@ int WinsockLayer::SendTo(net::SocketHandle socket, const std::uint8_t* data, int
 }
 
 int WinsockLayer::ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
-                              net::Ipv4Address* from_address, std::uint16_t* from_port) {
-  sockaddr_in sender{};
-  int sender_size = sizeof(sender);
-  const int count = recvfrom(static_cast<SOCKET>(socket), reinterpret_cast<char*>(area), capacity,
-                             0, reinterpret_cast<sockaddr*>(&sender), &sender_size);
-  *from_address = sender.sin_addr.s_addr;
-  *from_port = ntohs(sender.sin_port);
-  return count == SOCKET_ERROR ? -1 : count;
+                              net::DatagramOrigin* origin) {
+  int error = WSAEWOULDBLOCK;
+  int count = -1;
+  if (receiver_ && receiver_->socket() == static_cast<SOCKET>(socket))
+    count = receiver_->Take(area, capacity, origin, &error);
+  if (count < 0)
+    WSASetLastError(error);
+  return count;
 }
 
 int WinsockLayer::LastError() {
@@ -143,8 +157,9 @@ int WinsockLayer::LastError() {
 }
 
 net::SocketLayerFactory WinsockLayer::Factory() {
-  return [](net::SocketEvents& events) -> std::unique_ptr<net::SocketLayer> {
-    return std::make_unique<WinsockLayer>(events);
+  return [](net::SocketEvents& events,
+            const net::ArrivalClock& arrival_clock) -> std::unique_ptr<net::SocketLayer> {
+    return std::make_unique<WinsockLayer>(events, arrival_clock);
   };
 }
 
@@ -162,7 +177,9 @@ void WinsockLayer::OnNotify(WPARAM wparam, LPARAM lparam) {
   // One message serves readiness and lookup completion; the low word tells them apart: a
   // readiness event is FD_READ (1), while a lookup reports the host entry's size, never 1.
   if (WSAGETSELECTEVENT(lparam) == FD_READ) {
-    events_.OnReadable();
+    // A notice that outlived its socket (closed, replaced) finds nothing queued.
+    if (receiver_ && receiver_->HasQueued())
+      events_.OnReadable();
     return;
   }
   // Only the latest lookup's completion counts (a failure to start one carries no task).

@@ -7,18 +7,21 @@
 #include <memory>
 
 #include "net/socket_layer.h"
+#include "win32/datagram_receiver.h"
 
 namespace tempiko::win32 {
 
-// The Windows Sockets 1.1 layer of one UDP endpoint. Its notifications arrive as message 1125
-// on a hidden window of its own, created on (and so served by) the calling thread, which must
-// be the window thread.
+// The Windows Sockets layer of one UDP endpoint. Its notifications arrive as message 1125 on a
+// hidden window of its own, created on (and so served by) the calling thread, which must be
+// the window thread. Datagrams are taken from the socket as they arrive by a receiver thread,
+// which stamps each one and posts the readiness to the window (see DatagramReceiver); host
+// lookups are asynchronous requests answered to the same window.
 class WinsockLayer final : public net::SocketLayer {
  public:
   static constexpr UINT kNotifyMessage = WM_USER + 101;  // 1125
   static constexpr int kLookupAreaSize = 1024;
 
-  explicit WinsockLayer(net::SocketEvents& events);
+  WinsockLayer(net::SocketEvents& events, net::ArrivalClock arrival_clock);
   ~WinsockLayer() override;
   WinsockLayer(const WinsockLayer&) = delete;
   WinsockLayer& operator=(const WinsockLayer&) = delete;
@@ -37,7 +40,7 @@ class WinsockLayer final : public net::SocketLayer {
   int SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
              net::Ipv4Address address, std::uint16_t port) override;
   int ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
-                  net::Ipv4Address* from_address, std::uint16_t* from_port) override;
+                  net::DatagramOrigin* origin) override;
   int LastError() override;
 
   // Makes a layer per endpoint; the endpoints must be created on the window thread.
@@ -48,7 +51,9 @@ class WinsockLayer final : public net::SocketLayer {
   void OnNotify(WPARAM wparam, LPARAM lparam);
 
   net::SocketEvents& events_;
+  net::ArrivalClock arrival_clock_;
   HWND window_ = nullptr;
+  std::unique_ptr<DatagramReceiver> receiver_;  // of the socket asked to notify, if any
   int startup_error_ = 0;
   HANDLE lookup_task_ = nullptr;  // the pending host lookup, if any
   std::array<char, kLookupAreaSize> lookup_area_{};

@@ -56,6 +56,39 @@ class InteractiveShell final : public sync::ProgramShell {
   bool closed = false;
 };
 
+// The window's presenter, and the last reply the run decoded (window thread).
+class ObservedView final : public sync::RunView {
+ public:
+  explicit ObservedView(app::RunPresenter& presenter) : presenter_(presenter) {}
+
+  int ToleranceMs() override { return presenter_.ToleranceMs(); }
+  void RunStarted() override { presenter_.RunStarted(); }
+  void LinkDialled() override { presenter_.LinkDialled(); }
+  void RequestPrepared(const sync::RequestRecord& request) override {
+    presenter_.RequestPrepared(request);
+  }
+  void RequestSending() override { presenter_.RequestSending(); }
+  void ReplyJudged(const sync::DecodedReply& reply, sync::Verdict verdict,
+                   int tolerance_ms) override {
+    last_reply = reply;
+    presenter_.ReplyJudged(reply, verdict, tolerance_ms);
+  }
+  void ClockCorrected(const sync::DecodedReply& reply, sync::DateTime local_now) override {
+    presenter_.ClockCorrected(reply, local_now);
+  }
+  void CorrectionFinished(int error) override { presenter_.CorrectionFinished(error); }
+  void ServerNotFound() override { presenter_.ServerNotFound(); }
+  void NoResponse() override { presenter_.NoResponse(); }
+  void RunFailed(const std::string& text) override { presenter_.RunFailed(text); }
+  void EndpointStatus(const std::string& text) override { presenter_.EndpointStatus(text); }
+  void RunEnded() override { presenter_.RunEnded(); }
+
+  std::optional<sync::DecodedReply> last_reply;
+
+ private:
+  app::RunPresenter& presenter_;
+};
+
 struct SyncRunRig {
   explicit SyncRunRig(const std::string& server, int tolerance_ms = 0)
       : SpinEdit1(tolerance_ms, 0, 10000) {
@@ -66,6 +99,13 @@ struct SyncRunRig {
     reader.TakeBase();
   }
   ~SyncRunRig() { window_thread.Shutdown(); }
+
+  // The offset the last run measured, in milliseconds, from its T1, T2, T3 and the arrival
+  // instant of its reply: the clock's error as the exchange saw it, before the setting rounds
+  // the new time to whole milliseconds.
+  double MeasuredOffsetMs() const {
+    return view.last_reply ? view.last_reply->offset * sync::kMillisecondsPerDay : 0;
+  }
 
   // Presses Connect and runs the window's messages until the run has ended.
   bool RunOnce(unsigned limit_ms = 15'000) {
@@ -101,7 +141,8 @@ struct SyncRunRig {
                                .log = Memo1,
                                .tolerance_ms = SpinEdit1},
                               locale};
-  sync::SyncRun run{{.view = presenter,
+  ObservedView view{presenter};
+  sync::SyncRun run{{.view = view,
                      .reply_timer = Timer2,
                      .endpoint = NMUDP1,
                      .clock = reader,

@@ -21,21 +21,28 @@ using win32::WinsockLayer;
 
 struct Received {
   std::int32_t number_bytes = 0;
-  std::string from_ip;
-  std::int32_t port = 0;
+  net::Ipv4Address from = 0;
+  std::uint16_t port = 0;
   DWORD thread = 0;
   std::vector<std::uint8_t> bytes;
+  double arrival = 0;  // as the endpoint stamped it
+  double handled = 0;  // the clock's reading when the handler ran
 };
+
+// The host's UTC as a date-time value, as the program's clock reads it.
+double UtcNow() {
+  return win32::Win32Clock().UtcNow();
+}
 
 // An endpoint configured as the program's client endpoint, recording what arrives.
 class ClientEndpoint {
  public:
-  explicit ClientEndpoint(std::int32_t local_port) : udp(WinsockLayer::Factory()) {
+  explicit ClientEndpoint(std::int32_t local_port) : udp(WinsockLayer::Factory(), &UtcNow) {
     udp.RemotePort = 123;
     udp.SetLocalPort(local_port);
-    udp.OnDataReceived = [this](TNMUDP& sender, std::int32_t number_bytes,
-                                const std::string& from_ip, std::int32_t port) {
-      Received r{number_bytes, from_ip, port, GetCurrentThreadId(), {}};
+    udp.OnDataReceived = [this](TNMUDP& sender, const net::ReceivedDatagram& datagram) {
+      Received r{datagram.number_bytes, datagram.from, datagram.port, GetCurrentThreadId(), {},
+                 datagram.arrival,      UtcNow()};
       r.bytes.resize(sync::kMessageBufferSize);
       const std::int32_t copied = sender.ReadDatagram(r.bytes);
       r.bytes.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
@@ -76,7 +83,7 @@ TEST_F(WinsockEndpointTest, ReplyOfRealServerArrivesOnWindowThreadAndDecodesToNo
   const Received& reply = client.received.front();
   EXPECT_EQ(reply.thread, GetCurrentThreadId());
   EXPECT_EQ(reply.number_bytes, 48);
-  EXPECT_EQ(reply.from_ip, NtpServer());
+  EXPECT_EQ(reply.from, inet_addr(NtpServer().c_str()));
   EXPECT_EQ(reply.port, 123);
   ASSERT_EQ(reply.bytes.size(), sync::kNtpMessageSize);
 
@@ -91,17 +98,42 @@ TEST_F(WinsockEndpointTest, ReplyOfRealServerArrivesOnWindowThreadAndDecodesToNo
   EXPECT_LT(std::abs(transmit - host_utc) * sync::kSecondsPerDay, 1.0);
 }
 
+TEST_F(WinsockEndpointTest, ArrivalOfRealReplyLiesBetweenTheSendAndItsHandler) {
+  ClientEndpoint client(8263);
+  const double before_send = UtcNow();
+  client.SendRequest(NtpServer());
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return !client.received.empty(); }));
+
+  const Received& reply = client.received.front();
+  EXPECT_EQ(reply.number_bytes, 48);
+  EXPECT_LE(before_send, reply.arrival);
+  EXPECT_LE(reply.arrival, reply.handled);
+}
+
+TEST_F(WinsockEndpointTest, ReplyIsTakenAndStampedWhileTheWindowThreadIsBusy) {
+  ClientEndpoint client(8263);
+  client.SendRequest(NtpServer());
+  Sleep(300);  // the window thread is kept from its messages, as by a repaint or a long handler
+  const double window_thread_free = UtcNow();
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return !client.received.empty(); }));
+
+  const Received& reply = client.received.front();
+  EXPECT_EQ(reply.thread, GetCurrentThreadId());
+  EXPECT_LT(reply.arrival, window_thread_free);
+  EXPECT_GT(reply.handled, window_thread_free);
+}
+
 TEST_F(WinsockEndpointTest, HostNameIsLookedUpAsynchronously) {
   ClientEndpoint client(8263);
   client.SendRequest("localhost");
   ASSERT_TRUE(test::PumpMessagesUntil([&] { return !client.received.empty(); }));
-  EXPECT_EQ(client.received.front().from_ip, "127.0.0.1");
+  EXPECT_EQ(client.received.front().from, htonl(INADDR_LOOPBACK));
   EXPECT_EQ(client.received.front().number_bytes, 48);
 }
 
 TEST_F(WinsockEndpointTest, TwoDatagramsBackToBackGiveTwoEvents) {
   ClientEndpoint client(8263);
-  TNMUDP sender(WinsockLayer::Factory());
+  TNMUDP sender(WinsockLayer::Factory(), &UtcNow);
   sender.SetLocalPort(8264);
   sender.RemoteHost = "127.0.0.1";
   sender.RemotePort = 8263;
@@ -123,7 +155,7 @@ TEST_F(WinsockEndpointTest, PortAlreadyInUseLeavesSecondEndpointSilentlyDeaf) {
   ClientEndpoint holder(8263);
   ClientEndpoint deaf(8263);  // created without any failure
 
-  TNMUDP sender(WinsockLayer::Factory());
+  TNMUDP sender(WinsockLayer::Factory(), &UtcNow);
   sender.SetLocalPort(8265);
   sender.RemoteHost = "127.0.0.1";
   sender.RemotePort = 8263;
@@ -134,6 +166,22 @@ TEST_F(WinsockEndpointTest, PortAlreadyInUseLeavesSecondEndpointSilentlyDeaf) {
   // Give a stray second delivery every chance to show up.
   test::PumpMessagesUntil([] { return false; }, 200);
   EXPECT_TRUE(deaf.received.empty());
+}
+
+TEST_F(WinsockEndpointTest, CloseDropsWhatWasTakenAndReceivesNothingMore) {
+  ClientEndpoint client(8263);
+  TNMUDP sender(WinsockLayer::Factory(), &UtcNow);
+  sender.SetLocalPort(8266);
+  sender.RemoteHost = "127.0.0.1";
+  sender.RemotePort = 8263;
+  sender.SendDatagram(std::vector<std::uint8_t>(48, 0x44), 48);
+  Sleep(200);  // taken from the socket, its notice waiting for the window thread
+
+  client.udp.Close();  // as at the end of the log-on
+  sender.SendDatagram(std::vector<std::uint8_t>(48, 0x55), 48);
+  test::PumpMessagesUntil([] { return false; }, 200);
+
+  EXPECT_TRUE(client.received.empty());
 }
 
 TEST_F(WinsockEndpointTest, NullRemoteAddressSendsNothing) {

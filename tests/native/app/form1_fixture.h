@@ -59,13 +59,14 @@ class Form1Test : public ::testing::Test {
   TForm1& Create(const std::string& option_lines = "") {
     if (!option_lines.empty())
       tempiko::testing_support::WriteBytes(path, "[Option]\r\n" + option_lines);
-    form.emplace(Form1Ports{
-        Controls(), shell, timers, window, workers, system_clock, resolver,
-        [this](net::SocketEvents& events) {
-          // NMUDP1 is made first, then NMUDP2.
-          return (made_endpoints++ == 0 ? client_sockets : relay_sockets).Factory()(events);
-        },
-        settings, locale, builtin_servers, computer_name});
+    form.emplace(
+        Form1Ports{Controls(), shell, timers, window, workers, system_clock, resolver,
+                   [this](net::SocketEvents& events, const net::ArrivalClock& arrival_clock) {
+                     // NMUDP1 is made first, then NMUDP2.
+                     return (made_endpoints++ == 0 ? client_sockets : relay_sockets)
+                         .Factory()(events, arrival_clock);
+                   },
+                   settings, locale, builtin_servers, computer_name});
     form->FormCreate();
     return *form;
   }

@@ -126,6 +126,7 @@ class SyncRunTest : public ::testing::Test {
   fakes::FakeSockets sockets;
   fakes::FakeClock system_clock;
   ClockReader clock{system_clock};
+  // Stamps each datagram with the run's own clock reading, as the main window wires it.
   net::TNMUDP NMUDP1{sockets.Factory(), [this] { return clock.UtcNow(); }};
   fakes::ScriptedHostResolver resolver;
   fakes::InlineWindowThread window{roles};
@@ -287,6 +288,55 @@ INSTANTIATE_TEST_SUITE_P(
         JudgementCase{"ComputerAheadShowsPlus", -1495, -1495, 10, 200, kCorrected,
                       "誤差:00:00:01.500", FieldsAfterT1(-1490), "+00:00:01.500"}),
     [](const auto& test_case) { return std::string(test_case.param.name); });
+
+// --- The destination instant T4 ---
+
+struct ArrivalCase {
+  const char* name;
+  bool stamped_earlier;  // the layer took the datagram at T1 + 100, its handler runs later
+  int handler_ms;        // the clock's reading (after T1) when the handler starts
+  int per_log_line_ms;   // the time each log line takes to draw
+  int corrected_at_ms;   // the reading at the correction
+};
+
+void PrintTo(const ArrivalCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class ArrivalTest : public SyncRunTest, public ::testing::WithParamInterface<ArrivalCase> {};
+
+// The reply left the socket at T1 + 100 whatever kept the window thread from it: T4 is that
+// instant, and only the correction itself reads the clock again.
+TEST_P(ArrivalTest, T4IsTheInstantTheReplyLeftTheSocket) {
+  const ArrivalCase& c = GetParam();
+  SpinEdit1.SetValue(0);
+  StartRun();
+  Memo1.after_append = [this, &c] { system_clock.Advance(c.per_log_line_ms); };
+  SetUtcNow(AfterT1(c.handler_ms));
+  fakes::IncomingDatagram datagram{fakes::DatagramOf(BuildNtpReply(ReplyOf(3050, 3052))),
+                                   kServerAddress, kNtpPort};
+  if (c.stamped_earlier) {
+    datagram.arrival = AfterT1(100);
+  }
+  sockets.incoming.push_back(datagram);
+  sockets.DeliverAllReadable();
+  Memo1.after_append = nullptr;
+
+  EXPECT_THAT(Log(), Contains("Destination Timestamp(UTC):2020/01/01 12:00:00.100"));
+  EXPECT_THAT(Log(), Contains("往復遅延時間:00:00:00.098"));
+  EXPECT_THAT(Log(), Contains("誤差:00:00:03.001"));
+  EXPECT_THAT(system_clock.SystemTimeSettings(),
+              ElementsAre(FieldsAfterT1(c.corrected_at_ms + 3001)));
+}
+
+// Ten report lines, then the destination, delay and offset lines come before the correction.
+INSTANTIATE_TEST_SUITE_P(Cases, ArrivalTest,
+                         ::testing::Values(ArrivalCase{"Immediate", false, 100, 0, 100},
+                                           ArrivalCase{"HandlerRunsLater", true, 900, 0, 900},
+                                           ArrivalCase{"ReportTakesTimeToDraw", false, 100, 10,
+                                                       100 + 13 * 10},
+                                           ArrivalCase{"BothLate", true, 700, 25, 700 + 13 * 25}),
+                         [](const auto& test_case) { return std::string(test_case.param.name); });
 
 // An odd delay makes a half-millisecond offset, so this case stands apart from the table.
 TEST_F(SyncRunTest, DelayOf1999MsGoesOnToTheTolerance) {
@@ -533,7 +583,10 @@ TEST_P(ServerResolutionTest, AddressIsUsedAsTypedOrLookedUp) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ServerResolutionTest,
     ::testing::Values(ServerCase{"Dotted", kServerIp, kServerIp, {}},
-                      ServerCase{"DottedWithLeadingZeros", "192.000.2.010", "192.000.2.010", {}},
+                      // inet_addr reads a part with a leading zero as octal: 012 is 10.
+                      ServerCase{
+                          "DottedWithLeadingZeros", "192.000.002.012", "192.000.002.012", {}},
+                      ServerCase{"DottedInHexadecimal", "0xC0.0.0x2.0xA", "0xC0.0.0x2.0xA", {}},
                       ServerCase{"Name", kServerName, kServerIp, {kServerName}}),
     [](const auto& test_case) { return std::string(test_case.param.name); });
 

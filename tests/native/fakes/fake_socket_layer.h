@@ -6,9 +6,10 @@
 // 0.0.0.0:8263". Time is virtual: ProcessEventsUntil advances `now` instead of waiting.
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -19,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "net/ipv4_address.h"
 #include "net/socket_layer.h"
 
 namespace tempiko::fakes {
@@ -32,11 +34,33 @@ inline net::Ipv4Address MakeAddress(int a, int b, int c, int d) {
   return address;
 }
 
-inline std::string AddressText(net::Ipv4Address address) {
-  unsigned char bytes[4];
-  std::memcpy(bytes, &address, sizeof bytes);
-  return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." +
-         std::to_string(bytes[2]) + "." + std::to_string(bytes[3]);
+// inet_addr for dotted quads: each part decimal, octal with a leading 0 ("010" is 8) or
+// hexadecimal with 0x, at most 255. Anything else, and "255.255.255.255" itself, is
+// kAddressNone. (The shorter forms inet_addr also knows, such as "127.1", are left out.)
+inline net::Ipv4Address ParseDottedQuad(const char* text) {
+  int parts[4];
+  const char* next = text;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0 && *next++ != '.') {
+      return net::kAddressNone;
+    }
+    // strtoul alone would also take a sign or leading blanks.
+    if (!std::isdigit(static_cast<unsigned char>(*next))) {
+      return net::kAddressNone;
+    }
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(next, &end, 0);  // base from the prefix
+    if (end == next || value > 255) {
+      return net::kAddressNone;
+    }
+    parts[i] = static_cast<int>(value);
+    next = end;
+  }
+  if (*next != '\0') {
+    return net::kAddressNone;
+  }
+  const net::Ipv4Address address = MakeAddress(parts[0], parts[1], parts[2], parts[3]);
+  return address;  // "255.255.255.255" gives kAddressNone by itself
 }
 
 struct SentDatagram {
@@ -50,6 +74,9 @@ struct IncomingDatagram {
   std::vector<std::uint8_t> bytes;
   net::Ipv4Address from_address = MakeAddress(127, 0, 0, 1);
   std::uint16_t from_port = 123;
+  // When it was taken from the socket; unscripted, the layer reads its arrival clock at the
+  // receive, as the real layers do.
+  std::optional<double> arrival = std::nullopt;
 };
 
 // The outcome of one host lookup: it finishes `delay` after it started (never, when empty).
@@ -133,7 +160,8 @@ class FakeSockets {
 
 class FakeSocketLayer final : public net::SocketLayer {
  public:
-  FakeSocketLayer(FakeSockets& world, net::SocketEvents& events) : world_(world) {
+  FakeSocketLayer(FakeSockets& world, net::SocketEvents& events, net::ArrivalClock arrival_clock)
+      : world_(world), arrival_clock_(std::move(arrival_clock)) {
     world_.events = &events;
   }
   ~FakeSocketLayer() override { world_.events = nullptr; }
@@ -169,7 +197,7 @@ class FakeSocketLayer final : public net::SocketLayer {
   }
 
   int Bind(net::SocketHandle socket, net::Ipv4Address address, std::uint16_t port) override {
-    world_.calls.push_back("bind " + Text(socket) + " " + AddressText(address) + ":" +
+    world_.calls.push_back("bind " + Text(socket) + " " + net::FormatAddress(address) + ":" +
                            std::to_string(port));
     return 0;
   }
@@ -187,21 +215,7 @@ class FakeSocketLayer final : public net::SocketLayer {
     }
   }
 
-  // inet_addr for plain dotted quads; everything else is not an address.
-  net::Ipv4Address ParseAddress(const char* text) override {
-    int parts[4];
-    char tail = 0;
-    if (std::sscanf(text, "%d.%d.%d.%d%c", &parts[0], &parts[1], &parts[2], &parts[3], &tail) !=
-        4) {
-      return net::kAddressNone;
-    }
-    for (int part : parts) {
-      if (part < 0 || part > 255) {
-        return net::kAddressNone;
-      }
-    }
-    return MakeAddress(parts[0], parts[1], parts[2], parts[3]);
-  }
+  net::Ipv4Address ParseAddress(const char* text) override { return ParseDottedQuad(text); }
 
   // A new lookup supersedes a pending one, as the port requires.
   void StartLookup(const char* host) override {
@@ -238,7 +252,7 @@ class FakeSocketLayer final : public net::SocketLayer {
 
   int SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
              net::Ipv4Address address, std::uint16_t port) override {
-    world_.calls.push_back("sendto " + Text(socket) + " " + AddressText(address) + ":" +
+    world_.calls.push_back("sendto " + Text(socket) + " " + net::FormatAddress(address) + ":" +
                            std::to_string(port));
     if (world_.send_error != 0) {
       world_.last_error = world_.send_error;
@@ -252,7 +266,7 @@ class FakeSocketLayer final : public net::SocketLayer {
   }
 
   int ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
-                  net::Ipv4Address* from_address, std::uint16_t* from_port) override {
+                  net::DatagramOrigin* origin) override {
     world_.calls.push_back("recvfrom " + Text(socket));
     if (world_.incoming.empty()) {
       world_.last_error = net::kWsaEWouldBlock;
@@ -260,13 +274,14 @@ class FakeSocketLayer final : public net::SocketLayer {
     }
     const IncomingDatagram datagram = world_.incoming.front();
     world_.incoming.pop_front();
+    origin->arrival = datagram.arrival ? *datagram.arrival : arrival_clock_();
+    origin->address = datagram.from_address;
+    origin->port = datagram.from_port;
     if (datagram.bytes.size() > static_cast<std::size_t>(capacity)) {
       world_.last_error = 10040;  // WSAEMSGSIZE: too large, taken and lost
       return -1;
     }
     std::copy(datagram.bytes.begin(), datagram.bytes.end(), area);
-    *from_address = datagram.from_address;
-    *from_port = datagram.from_port;
     return static_cast<int>(datagram.bytes.size());
   }
 
@@ -287,13 +302,15 @@ class FakeSocketLayer final : public net::SocketLayer {
   }
 
   FakeSockets& world_;
+  net::ArrivalClock arrival_clock_;
   std::optional<LookupScript> pending_lookup_;
   std::chrono::milliseconds lookup_started_{0};
 };
 
 inline net::SocketLayerFactory FakeSockets::Factory() {
-  return [this](net::SocketEvents& layer_events) -> std::unique_ptr<net::SocketLayer> {
-    return std::make_unique<FakeSocketLayer>(*this, layer_events);
+  return [this](net::SocketEvents& layer_events,
+                const net::ArrivalClock& arrival_clock) -> std::unique_ptr<net::SocketLayer> {
+    return std::make_unique<FakeSocketLayer>(*this, layer_events, arrival_clock);
   };
 }
 

@@ -3,7 +3,6 @@
 // A host resolver whose names the test scripts: inet_addr for plain dotted quads, and a table
 // of names for the lookup. Every lookup is recorded.
 
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,21 +19,10 @@ class ScriptedHostResolver final : public net::HostResolver {
   std::map<std::string, net::Ipv4Address> hosts;
   std::vector<std::string> lookups;
 
-  // inet_addr for dotted quads (each part in decimal, leading zeros allowed). Like inet_addr,
-  // it answers INADDR_NONE for "255.255.255.255", which then goes to the lookup.
+  // inet_addr for dotted quads (see ParseDottedQuad). Like inet_addr, it answers INADDR_NONE
+  // for "255.255.255.255", which then goes to the lookup.
   net::Ipv4Address ParseAddress(const std::string& text) override {
-    int parts[4];
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%d.%d.%d.%d%c", &parts[0], &parts[1], &parts[2], &parts[3],
-                    &tail) != 4) {
-      return net::kAddressNone;
-    }
-    for (const int part : parts) {
-      if (part < 0 || part > 255) {
-        return net::kAddressNone;
-      }
-    }
-    return MakeAddress(parts[0], parts[1], parts[2], parts[3]);
+    return ParseDottedQuad(text.c_str());
   }
 
   std::optional<net::Ipv4Address> LookupHost(const std::string& name) override {

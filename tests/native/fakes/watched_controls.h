@@ -3,6 +3,7 @@
 // In-memory controls that record any use off the window thread (see ThreadRoles): the window's
 // controls may only be touched there, a worker reaches them through WindowThread::Invoke.
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,7 +65,12 @@ class WatchedMemo final : public Watched<ui::MemoryMemo> {
   void Append(const std::string& line) override {
     Check("Append");
     MemoryMemo::Append(line);
+    if (after_append) {
+      after_append();
+    }
   }
+  // Runs after each new line, as the time a real edit control takes to draw it.
+  std::function<void()> after_append;
   std::vector<std::string> Lines() const override {
     Check("Lines");
     return MemoryMemo::Lines();

@@ -1,6 +1,7 @@
 // The endpoint on real sockets: PosixSocketLayer and PosixEventLoop on 127.0.0.1. The loop
 // is driven with RunUntil and generous limits; nothing here depends on how long it takes.
 
+#include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -30,24 +31,31 @@ constexpr auto kGenerous = std::chrono::seconds(30);
 
 struct Received {
   std::int32_t number_bytes;
-  std::string from_ip;
-  std::int32_t port;
+  Ipv4Address from;
+  std::uint16_t port;
   Bytes bytes;
+  double arrival;
+  double handled;  // the clock's reading when the handler ran
 };
+
+Ipv4Address Loopback() {
+  return htonl(INADDR_LOOPBACK);
+}
 
 class NmudpLoopbackTest : public ::testing::Test {
  protected:
   // An endpoint listening on a free port that records what it receives in `received`.
   std::unique_ptr<TNMUDP> MakeReceiver(Resolver resolver = posix::SystemResolver()) {
-    auto endpoint = std::make_unique<TNMUDP>(MakeSocketLayerFactory(loop, std::move(resolver)));
+    auto endpoint =
+        std::make_unique<TNMUDP>(MakeSocketLayerFactory(loop, std::move(resolver)), clock);
     endpoint->SetLocalPort(FreePort());
     endpoint->StartListening();
-    endpoint->OnDataReceived = [this](TNMUDP& sender, std::int32_t number_bytes,
-                                      const std::string& from_ip, std::int32_t port) {
+    endpoint->OnDataReceived = [this](TNMUDP& sender, const ReceivedDatagram& datagram) {
       Bytes area(TNMUDP::kReceiveAreaSize);
       const std::int32_t copied = sender.ReadDatagram(area);
       area.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
-      received.push_back({number_bytes, from_ip, port, area});
+      received.push_back(
+          {datagram.number_bytes, datagram.from, datagram.port, area, datagram.arrival, clock()});
     };
     return endpoint;
   }
@@ -58,6 +66,9 @@ class NmudpLoopbackTest : public ::testing::Test {
 
   PosixEventLoop loop;
   std::vector<Received> received;
+  // Counts its readings: reading n answers n.
+  int clock_readings = 0;
+  ArrivalClock clock = [this] { return static_cast<double>(++clock_readings); };
 };
 
 TEST_F(NmudpLoopbackTest, TwoDatagramsBackToBackGiveTwoEventsWithOwnContents) {
@@ -75,9 +86,14 @@ TEST_F(NmudpLoopbackTest, TwoDatagramsBackToBackGiveTwoEventsWithOwnContents) {
   EXPECT_EQ(received[1].number_bytes, 2);
   EXPECT_EQ(received[1].bytes, (Bytes{4, 5}));
   for (const Received& each : received) {
-    EXPECT_EQ(each.from_ip, "127.0.0.1");
+    EXPECT_EQ(each.from, Loopback());
     EXPECT_EQ(each.port, peer.port);
   }
+  // Each datagram is stamped once, when it is taken from the socket, before its handler runs.
+  EXPECT_EQ(received[0].arrival, 1.0);
+  EXPECT_EQ(received[0].handled, 2.0);
+  EXPECT_EQ(received[1].arrival, 3.0);
+  EXPECT_EQ(received[1].handled, 4.0);
 }
 
 TEST_F(NmudpLoopbackTest, DatagramTooLargeForReceiveAreaIsTakenAndReportedFailed) {
@@ -97,11 +113,9 @@ TEST_F(NmudpLoopbackTest, DatagramTooLargeForReceiveAreaIsTakenAndReportedFailed
 
 TEST_F(NmudpLoopbackTest, PortHeldByAnotherSocketLeavesEndpointSilentlyDeaf) {
   const BoundSocket holder(htonl(INADDR_ANY));
-  TNMUDP endpoint(MakeSocketLayerFactory(loop));
+  TNMUDP endpoint(MakeSocketLayerFactory(loop), clock);
   int events = 0;
-  endpoint.OnDataReceived = [&](TNMUDP&, std::int32_t, const std::string&, std::int32_t) {
-    ++events;
-  };
+  endpoint.OnDataReceived = [&](TNMUDP&, const ReceivedDatagram&) { ++events; };
 
   EXPECT_NO_THROW(endpoint.SetLocalPort(holder.port));
   EXPECT_NO_THROW(endpoint.StartListening());
@@ -122,10 +136,12 @@ TEST_F(NmudpLoopbackTest, PortHeldByAnotherSocketLeavesEndpointSilentlyDeaf) {
 TEST_F(NmudpLoopbackTest, SendingToHostNameGoesThroughTheLookup) {
   auto receiver = MakeReceiver();
   auto lookups = std::make_shared<std::atomic<int>>(0);
-  TNMUDP sender(MakeSocketLayerFactory(loop, [lookups](const std::string& host) {
-    ++*lookups;
-    return posix::SystemResolver()(host);
-  }));
+  TNMUDP sender(MakeSocketLayerFactory(loop,
+                                       [lookups](const std::string& host) {
+                                         ++*lookups;
+                                         return posix::SystemResolver()(host);
+                                       }),
+                clock);
   sender.SetLocalPort(FreePort());
   sender.StartListening();
   sender.RemoteHost = "localhost";
@@ -138,16 +154,18 @@ TEST_F(NmudpLoopbackTest, SendingToHostNameGoesThroughTheLookup) {
 
   EXPECT_EQ(*lookups, 1);
   EXPECT_EQ(received[0].bytes, Bytes(message.begin(), message.begin() + 48));
-  EXPECT_EQ(received[0].from_ip, "127.0.0.1");
+  EXPECT_EQ(received[0].from, Loopback());
   EXPECT_EQ(received[0].port, sender.LocalPort());
 }
 
 TEST_F(NmudpLoopbackTest, FailingLookupAsksInvalidHostThenCancels) {
   auto lookups = std::make_shared<std::atomic<int>>(0);
-  TNMUDP sender(MakeSocketLayerFactory(loop, [lookups](const std::string&) {
-    ++*lookups;
-    return std::optional<Ipv4Address>();
-  }));
+  TNMUDP sender(MakeSocketLayerFactory(loop,
+                                       [lookups](const std::string&) {
+                                         ++*lookups;
+                                         return std::optional<Ipv4Address>();
+                                       }),
+                clock);
   sender.SetLocalPort(FreePort());
   sender.StartListening();
   sender.RemoteHost = "no-such-host.invalid";

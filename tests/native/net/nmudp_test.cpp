@@ -34,7 +34,7 @@ class NmudpTest : public ::testing::Test {
   // Created and listening on `port`, as the main window leaves it; the call record starts
   // empty.
   std::unique_ptr<TNMUDP> MakeListening(std::int32_t port = 8263) {
-    auto endpoint = std::make_unique<TNMUDP>(sockets.Factory());
+    auto endpoint = std::make_unique<TNMUDP>(sockets.Factory(), arrival_clock);
     endpoint->SetLocalPort(port);
     endpoint->StartListening();
     sockets.calls.clear();
@@ -48,6 +48,9 @@ class NmudpTest : public ::testing::Test {
 
   FakeSockets sockets;
   std::vector<std::string> statuses;
+  // What the endpoint's arrival clock reads (a date-time value).
+  double clock_reading = 43'831.5;
+  const ArrivalClock arrival_clock = [this] { return clock_reading; };
 };
 
 // Runs `action` and answers the message of the exception it throws of exactly `Expected`'s
@@ -68,7 +71,7 @@ std::optional<std::string> FailureOf(Action action) {
 // --- Creation, socket replacement, destruction ---
 
 TEST_F(NmudpTest, CreationStartsLibraryAndMakesUnboundSocketWithDontLinger) {
-  TNMUDP endpoint(sockets.Factory());
+  TNMUDP endpoint(sockets.Factory(), arrival_clock);
 
   EXPECT_THAT(sockets.calls, ElementsAre("startup", "socket 1", "dontlinger 1"));
   EXPECT_EQ(endpoint.RemoteHost, "");
@@ -100,7 +103,8 @@ TEST_P(NmudpCreationTest, FailuresOfStartupAndSocket) {
     sockets.socket_errors.push_back(c.socket_error);
   }
 
-  const auto failure = FailureOf<UDPSockError>([&] { TNMUDP endpoint(sockets.Factory()); });
+  const auto failure =
+      FailureOf<UDPSockError>([&] { TNMUDP endpoint(sockets.Factory(), arrival_clock); });
 
   EXPECT_EQ(failure, c.failure);
   // The destructor's cleanup runs only for an endpoint that was created.
@@ -131,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test_case) { return std::string(test_case.param.name); });
 
 TEST_F(NmudpTest, SettingLocalPortReplacesSocketWithoutDontLingerAndListens) {
-  TNMUDP endpoint(sockets.Factory());
+  TNMUDP endpoint(sockets.Factory(), arrival_clock);
   sockets.calls.clear();
 
   endpoint.SetLocalPort(8263);
@@ -142,7 +146,7 @@ TEST_F(NmudpTest, SettingLocalPortReplacesSocketWithoutDontLingerAndListens) {
 }
 
 TEST_F(NmudpTest, SettingLocalPortTwiceLeavesOneSocketOnSecondPort) {
-  TNMUDP endpoint(sockets.Factory());
+  TNMUDP endpoint(sockets.Factory(), arrival_clock);
   endpoint.SetLocalPort(8263);
   endpoint.SetLocalPort(123);
 
@@ -155,7 +159,7 @@ TEST_F(NmudpTest, SettingLocalPortTwiceLeavesOneSocketOnSecondPort) {
 }
 
 TEST_F(NmudpTest, PortsUseOnlyTheirLowSixteenBits) {
-  TNMUDP endpoint(sockets.Factory());
+  TNMUDP endpoint(sockets.Factory(), arrival_clock);
   endpoint.SetLocalPort(0x10000 + 8263);
   endpoint.RemoteHost = "192.0.2.1";
   endpoint.RemotePort = 0x30000 + 123;
@@ -213,7 +217,7 @@ void PrintTo(const ToleranceCase& c, std::ostream* out) {
 class NmudpToleranceTest : public NmudpTest, public ::testing::WithParamInterface<ToleranceCase> {};
 
 TEST_P(NmudpToleranceTest, SocketErrorPassesOnlyWhenItContainsEveryBitOf10035) {
-  TNMUDP endpoint(sockets.Factory());
+  TNMUDP endpoint(sockets.Factory(), arrival_clock);
   sockets.socket_errors.push_back(GetParam().error);
   sockets.calls.clear();
 
@@ -551,8 +555,8 @@ TEST_F(NmudpTest, DatagramsAreHandledWhileWaitingForLookup) {
   sockets.incoming.push_back({Bytes{9, 9}});
   sockets.during_wait = [&] { sockets.DeliverReadable(); };
   std::vector<std::int32_t> received;
-  endpoint->OnDataReceived = [&](TNMUDP&, std::int32_t count, const std::string&, std::int32_t) {
-    received.push_back(count);
+  endpoint->OnDataReceived = [&](TNMUDP&, const ReceivedDatagram& datagram) {
+    received.push_back(datagram.number_bytes);
   };
 
   endpoint->SendDatagram(Bytes(48), 48);
@@ -563,35 +567,45 @@ TEST_F(NmudpTest, DatagramsAreHandledWhileWaitingForLookup) {
 
 // --- Receiving ---
 
-TEST_F(NmudpTest, DeliversEachDatagramWithSenderAndOwnContents) {
+TEST_F(NmudpTest, DeliversEachDatagramWithSenderArrivalAndOwnContents) {
   auto endpoint = MakeListening();
-  sockets.incoming.push_back({Bytes{1, 2, 3}, MakeAddress(192, 168, 1, 20), 123});
+  // The first was taken from the socket earlier than its handler runs (a layer that receives
+  // on a thread of its own); the second is stamped by the layer with the endpoint's clock.
+  sockets.incoming.push_back({Bytes{1, 2, 3}, MakeAddress(192, 168, 1, 20), 123, 43'831.25});
   sockets.incoming.push_back({Bytes{4, 5}, MakeAddress(10, 0, 0, 255), 65535});
   struct Received {
     std::int32_t count;
-    std::string from_ip;
-    std::int32_t port;
-    Bytes bytes;
+    Ipv4Address from;
+    std::uint16_t port;
+    double arrival;
+    Bytes handed;  // the datagram's bytes as the handler got them
+    Bytes read;    // and as ReadDatagram copies them
   };
   std::vector<Received> received;
-  endpoint->OnDataReceived = [&](TNMUDP& sender, std::int32_t count, const std::string& from_ip,
-                                 std::int32_t port) {
+  endpoint->OnDataReceived = [&](TNMUDP& sender, const ReceivedDatagram& datagram) {
     std::array<std::uint8_t, 50> area{};
     const std::int32_t copied = sender.ReadDatagram(area);
-    received.push_back({count, from_ip, port, Bytes(area.begin(), area.begin() + copied)});
+    received.push_back({datagram.number_bytes, datagram.from, datagram.port, datagram.arrival,
+                        Bytes(datagram.bytes.begin(), datagram.bytes.end()),
+                        Bytes(area.begin(), area.begin() + copied)});
+    clock_reading += 1;  // time passes while a handler runs
   };
 
   EXPECT_EQ(sockets.DeliverAllReadable(), 2);
 
   ASSERT_EQ(received.size(), 2u);
   EXPECT_EQ(received[0].count, 3);
-  EXPECT_EQ(received[0].from_ip, "192.168.1.20");
+  EXPECT_EQ(received[0].from, MakeAddress(192, 168, 1, 20));
   EXPECT_EQ(received[0].port, 123);
-  EXPECT_EQ(received[0].bytes, (Bytes{1, 2, 3}));
+  EXPECT_EQ(received[0].arrival, 43'831.25);
+  EXPECT_EQ(received[0].handed, (Bytes{1, 2, 3}));
+  EXPECT_EQ(received[0].read, (Bytes{1, 2, 3}));
   EXPECT_EQ(received[1].count, 2);
-  EXPECT_EQ(received[1].from_ip, "10.0.0.255");
+  EXPECT_EQ(received[1].from, MakeAddress(10, 0, 0, 255));
   EXPECT_EQ(received[1].port, 65535);
-  EXPECT_EQ(received[1].bytes, (Bytes{4, 5}));
+  EXPECT_EQ(received[1].arrival, 43'832.5);  // the reading when the layer took it
+  EXPECT_EQ(received[1].handed, (Bytes{4, 5}));
+  EXPECT_EQ(received[1].read, (Bytes{4, 5}));
 }
 
 TEST_F(NmudpTest, DatagramWithoutListenerIsConsumedAndLost) {
@@ -603,9 +617,7 @@ TEST_F(NmudpTest, DatagramWithoutListenerIsConsumedAndLost) {
   EXPECT_THAT(sockets.incoming, IsEmpty());
 
   int events = 0;
-  endpoint->OnDataReceived = [&](TNMUDP&, std::int32_t, const std::string&, std::int32_t) {
-    ++events;
-  };
+  endpoint->OnDataReceived = [&](TNMUDP&, const ReceivedDatagram&) { ++events; };
   sockets.DeliverAllReadable();
   EXPECT_EQ(events, 0);
 }
@@ -636,9 +648,10 @@ TEST_P(NmudpReadTest, ReadDatagramNeverWritesPastDestination) {
   Bytes destination(c.destination_size + 16, kGuard);
   std::int32_t number_bytes = 0;
   std::int32_t copied = 0;
-  endpoint->OnDataReceived = [&](TNMUDP& sender, std::int32_t count, const std::string&,
-                                 std::int32_t) {
-    number_bytes = count;
+  Bytes handed;
+  endpoint->OnDataReceived = [&](TNMUDP& sender, const ReceivedDatagram& received) {
+    number_bytes = received.number_bytes;
+    handed.assign(received.bytes.begin(), received.bytes.end());
     copied = sender.ReadDatagram(std::span(destination).first(c.destination_size));
   };
 
@@ -646,6 +659,8 @@ TEST_P(NmudpReadTest, ReadDatagramNeverWritesPastDestination) {
 
   EXPECT_EQ(number_bytes, c.number_bytes);
   EXPECT_EQ(copied, c.copied);
+  // The handler gets the whole datagram, or nothing after a failed receive.
+  EXPECT_EQ(handed, number_bytes > 0 ? datagram : Bytes{});
   const std::size_t written = copied > 0 ? static_cast<std::size_t>(copied) : 0;
   EXPECT_TRUE(std::equal(destination.begin(), destination.begin() + written, datagram.begin()));
   EXPECT_TRUE(std::all_of(destination.begin() + written, destination.end(),
@@ -663,7 +678,7 @@ TEST_F(NmudpTest, NotificationsBeforeCreationCompletedAreIgnored) {
   sockets.incoming.push_back({Bytes{1}});
   sockets.during_startup = [&] { sockets.events->OnReadable(); };
 
-  TNMUDP endpoint(sockets.Factory());
+  TNMUDP endpoint(sockets.Factory(), arrival_clock);
 
   EXPECT_THAT(sockets.CallsStartingWith("recvfrom"), IsEmpty());
   EXPECT_EQ(sockets.incoming.size(), 1u);

@@ -69,11 +69,14 @@ class PosixSocketLayerTest : public ::testing::Test {
  protected:
   PosixEventLoop loop;
   RecordingEvents events;
+  // Counts its readings: reading n answers n.
+  int clock_readings = 0;
+  net::ArrivalClock clock = [this] { return static_cast<double>(++clock_readings); };
 };
 
 TEST_F(PosixSocketLayerTest, BindToPortInUseAnswersAddressInUse) {
   BoundSocket holder(htonl(INADDR_ANY));
-  PosixSocketLayer layer(loop, events);
+  PosixSocketLayer layer(loop, events, clock);
   ASSERT_EQ(layer.Startup(), 0);
   const net::SocketHandle socket = layer.OpenDatagramSocket();
   ASSERT_NE(socket, net::kInvalidSocket);
@@ -83,21 +86,42 @@ TEST_F(PosixSocketLayerTest, BindToPortInUseAnswersAddressInUse) {
 }
 
 TEST_F(PosixSocketLayerTest, ReceiveWithNothingWaitingAnswersWouldBlock) {
-  PosixSocketLayer layer(loop, events);
+  PosixSocketLayer layer(loop, events, clock);
   layer.Startup();
   const net::SocketHandle socket = layer.OpenDatagramSocket();
   ASSERT_EQ(layer.Bind(socket, Loopback(), 0), 0);
   layer.SelectRead(socket);
   std::uint8_t area[16];
-  net::Ipv4Address from = 0;
-  std::uint16_t port = 0;
+  net::DatagramOrigin origin;
 
-  EXPECT_EQ(layer.ReceiveFrom(socket, area, sizeof area, &from, &port), -1);
+  EXPECT_EQ(layer.ReceiveFrom(socket, area, sizeof area, &origin), -1);
   EXPECT_EQ(layer.LastError(), 10035);
 }
 
+TEST_F(PosixSocketLayerTest, ReceiveGivesTheSenderAndReadsTheArrivalClockOnceAfterIt) {
+  PosixSocketLayer layer(loop, events, clock);
+  layer.Startup();
+  const net::SocketHandle socket = layer.OpenDatagramSocket();
+  const std::uint16_t port = FreePort();
+  ASSERT_EQ(layer.Bind(socket, Loopback(), port), 0);
+  layer.SelectRead(socket);
+  const BoundSocket peer(Loopback());
+  peer.SendTo(port, {1, 2, 3});
+  ASSERT_TRUE(loop.RunUntil([&] { return events.readable > 0; }, seconds(30)));
+  EXPECT_EQ(clock_readings, 0);  // being readable is not yet being received
+
+  std::uint8_t area[16];
+  net::DatagramOrigin origin;
+  ASSERT_EQ(layer.ReceiveFrom(socket, area, sizeof area, &origin), 3);
+
+  EXPECT_EQ(origin.address, Loopback());
+  EXPECT_EQ(origin.port, peer.port);
+  EXPECT_EQ(origin.arrival, 1.0);
+  EXPECT_EQ(clock_readings, 1);
+}
+
 TEST_F(PosixSocketLayerTest, RefusesHandlesItDidNotOpenAndCallsBeforeStartup) {
-  PosixSocketLayer layer(loop, events);
+  PosixSocketLayer layer(loop, events, clock);
   EXPECT_EQ(layer.OpenDatagramSocket(), net::kInvalidSocket);
   EXPECT_EQ(layer.LastError(), 10093);
 
@@ -112,7 +136,7 @@ TEST_F(PosixSocketLayerTest, RefusesHandlesItDidNotOpenAndCallsBeforeStartup) {
 }
 
 TEST_F(PosixSocketLayerTest, EndingLastLibraryUseReleasesTheSocketsPort) {
-  PosixSocketLayer layer(loop, events);
+  PosixSocketLayer layer(loop, events, clock);
   layer.Startup();
   layer.Startup();
   const net::SocketHandle socket = layer.OpenDatagramSocket();
@@ -120,7 +144,7 @@ TEST_F(PosixSocketLayerTest, EndingLastLibraryUseReleasesTheSocketsPort) {
   ASSERT_EQ(layer.Bind(socket, htonl(INADDR_ANY), port), 0);
 
   layer.Cleanup();  // one use remains: the socket stays
-  PosixSocketLayer other(loop, events);
+  PosixSocketLayer other(loop, events, clock);
   other.Startup();
   EXPECT_EQ(other.Bind(other.OpenDatagramSocket(), htonl(INADDR_ANY), port), 10048);
 
@@ -135,7 +159,7 @@ TEST_F(PosixSocketLayerTest, OnlyTheLatestLookupIsDelivered) {
   std::shared_future<void> slow_released = release_slow->get_future().share();
   std::future<void> has_returned = slow_returned->get_future();
   const net::Ipv4Address fast_address = inet_addr("127.0.0.2");
-  PosixSocketLayer layer(loop, events, [=](const std::string& host) {
+  PosixSocketLayer layer(loop, events, clock, [=](const std::string& host) {
     if (host == "slow.test") {
       slow_released.wait();
       slow_returned->set_value();
@@ -160,7 +184,7 @@ TEST_F(PosixSocketLayerTest, LookupFinishingAfterLayerIsGoneDeliversNothing) {
   auto returned = std::make_shared<std::promise<void>>();
   std::shared_future<void> released = release->get_future().share();
   std::future<void> has_returned = returned->get_future();
-  auto layer = std::make_unique<PosixSocketLayer>(loop, events, [=](const std::string&) {
+  auto layer = std::make_unique<PosixSocketLayer>(loop, events, clock, [=](const std::string&) {
     released.wait();
     returned->set_value();
     return std::optional(inet_addr("127.0.0.1"));

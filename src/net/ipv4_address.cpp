@@ -1,7 +1,6 @@
-#include "net/host_resolver.h"
+#include "net/ipv4_address.h"
 
 #include <array>
-#include <cstdint>
 #include <cstring>
 
 namespace tempiko::net {

@@ -1,0 +1,123 @@
+#include "win32/datagram_receiver.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tempiko::win32 {
+namespace {
+
+// Failures that concern one datagram only, which is gone with them: too large for the area,
+// or an ICMP report about an earlier send. Any other failure means the socket cannot receive
+// (not bound, closed, the library ended, the receive cancelled).
+bool EndsOneDatagram(int error) {
+  return error == WSAEMSGSIZE || error == WSAECONNRESET || error == WSAENETRESET;
+}
+
+}  // namespace
+
+DatagramReceiver::DatagramReceiver(SOCKET socket, net::ArrivalClock arrival_clock,
+                                   std::function<void()> on_queued)
+    : socket_(socket),
+      arrival_clock_(std::move(arrival_clock)),
+      on_queued_(std::move(on_queued)),
+      slots_(kQueueCapacity) {
+  thread_ = std::thread([this] {
+    Run();
+    SetEvent(finished_.get());
+  });
+}
+
+DatagramReceiver::~DatagramReceiver() {
+  stopping_ = true;
+  SetEvent(stop_.get());
+  // A cancel finds nothing while the thread is between two receives, and the next one would
+  // then block: cancel again until the thread is out.
+  do {
+    CancelIoEx(reinterpret_cast<HANDLE>(socket_), nullptr);
+  } while (WaitForSingleObject(finished_.get(), 5) == WAIT_TIMEOUT);
+  thread_.join();
+}
+
+void DatagramReceiver::Run() {
+  while (Slot* slot = WaitForFreeSlot()) {
+    if (!ReceiveInto(*slot)) {
+      // Nothing more will come from this socket (or the receiver is being stopped).
+      WaitForSingleObject(stop_.get(), INFINITE);
+      return;
+    }
+  }
+}
+
+DatagramReceiver::Slot* DatagramReceiver::WaitForFreeSlot() {
+  for (;;) {
+    {
+      std::lock_guard lock(mutex_);
+      if (stopping_)
+        return nullptr;
+      // Only this thread writes beyond the queued ones, so the slot is ours without the lock.
+      if (count_ < slots_.size())
+        return &slots_[(head_ + count_) % slots_.size()];
+    }
+    const HANDLE waits[2] = {stop_.get(), room_.get()};
+    WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  }
+}
+
+bool DatagramReceiver::ReceiveInto(Slot& slot) {
+  sockaddr_in sender{};
+  int sender_size = sizeof(sender);
+  const int count = recvfrom(socket_, reinterpret_cast<char*>(slot.bytes.data()), kAreaSize, 0,
+                             reinterpret_cast<sockaddr*>(&sender), &sender_size);
+  // Stamped first: whatever follows delays the datagram's handling, not its instant.
+  const double arrival = arrival_clock_();
+  slot.count = count;
+  slot.error = 0;
+  if (count == SOCKET_ERROR) {
+    slot.count = -1;
+    slot.error = WSAGetLastError();
+    if (stopping_ || !EndsOneDatagram(slot.error))
+      return false;
+  }
+  slot.origin = {sender.sin_addr.s_addr, ntohs(sender.sin_port), arrival};
+  Publish();
+  return true;
+}
+
+void DatagramReceiver::Publish() {
+  {
+    std::lock_guard lock(mutex_);
+    ++count_;
+  }
+  on_queued_();
+}
+
+bool DatagramReceiver::HasQueued() const {
+  std::lock_guard lock(mutex_);
+  return count_ != 0;
+}
+
+int DatagramReceiver::Take(std::uint8_t* area, int capacity, net::DatagramOrigin* origin,
+                           int* error) {
+  std::lock_guard lock(mutex_);
+  if (count_ == 0) {
+    *error = WSAEWOULDBLOCK;
+    return -1;
+  }
+  const Slot& slot = slots_[head_];
+  *origin = slot.origin;
+  *error = slot.error;
+  int count = slot.count;
+  if (count > capacity) {
+    count = -1;
+    *error = WSAEMSGSIZE;  // too large for the caller: taken and lost
+  } else if (count > 0) {
+    std::copy_n(slot.bytes.begin(), count, area);
+  }
+  // The slot is free only now that it has been copied.
+  head_ = (head_ + 1) % slots_.size();
+  if (count_-- == slots_.size())
+    SetEvent(room_.get());
+  return count;
+}
+
+}  // namespace tempiko::win32

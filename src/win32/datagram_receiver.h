@@ -1,0 +1,101 @@
+#pragma once
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "net/socket_layer.h"
+
+namespace tempiko::win32 {
+
+// An unnamed event object, closed with its owner.
+class OwnedEvent {
+ public:
+  explicit OwnedEvent(bool manual_reset)
+      : handle_(CreateEventW(nullptr, manual_reset, FALSE, nullptr)) {}
+  ~OwnedEvent() {
+    if (handle_)
+      CloseHandle(handle_);
+  }
+  OwnedEvent(const OwnedEvent&) = delete;
+  OwnedEvent& operator=(const OwnedEvent&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Takes the datagrams of one socket on a thread of its own, the moment they arrive, and stamps
+// each with the arrival clock right after its recvfrom. However busy the window thread is (a
+// repaint, the log being drawn), it later gets each datagram with the instant it really arrived.
+//
+// The thread sits in a blocking recvfrom: under Wine that wakes sooner after a datagram arrives
+// than waiting for the socket's event or for an overlapped receive. It is stopped by cancelling
+// the pending receive (CancelIoEx), before the socket is closed.
+//
+// The datagrams wait in a queue of fixed size. While it is full the receiver takes nothing, so
+// further datagrams wait in the socket's own buffer as they would without a receiver, until the
+// window thread makes room: a flood costs no more memory than the queue, and the receiver only
+// adds to what the socket can hold.
+class DatagramReceiver {
+ public:
+  // Receive area of one datagram, as large as the endpoint's: a larger datagram is taken from
+  // the socket and counts as a failed receive.
+  static constexpr int kAreaSize = 2048;
+  static constexpr std::size_t kQueueCapacity = 64;
+
+  // Starts receiving from `socket`. `on_queued` runs on the receiver's thread after each
+  // datagram has joined the queue, and must not block.
+  DatagramReceiver(SOCKET socket, net::ArrivalClock arrival_clock, std::function<void()> on_queued);
+  // Stops the thread and waits for it; the socket stays open.
+  ~DatagramReceiver();
+  DatagramReceiver(const DatagramReceiver&) = delete;
+  DatagramReceiver& operator=(const DatagramReceiver&) = delete;
+
+  SOCKET socket() const { return socket_; }
+  bool HasQueued() const;
+
+  // Moves the oldest queued datagram into `area` and answers its byte count; or answers -1 with
+  // `error` set when its receive failed, it does not fit `capacity` (taken and lost), or none
+  // is queued (WSAEWOULDBLOCK).
+  int Take(std::uint8_t* area, int capacity, net::DatagramOrigin* origin, int* error);
+
+ private:
+  struct Slot {
+    std::array<std::uint8_t, kAreaSize> bytes;
+    int count = 0;  // -1: the receive failed with `error`
+    int error = 0;
+    net::DatagramOrigin origin;
+  };
+
+  void Run();
+  // The slot the next datagram goes to, once there is one; nullptr when stopped.
+  Slot* WaitForFreeSlot();
+  // Receives one datagram into `slot`; answers whether to go on receiving.
+  bool ReceiveInto(Slot& slot);
+  void Publish();
+
+  SOCKET socket_;
+  net::ArrivalClock arrival_clock_;
+  std::function<void()> on_queued_;
+  OwnedEvent room_{false};  // the window thread took from a full queue
+  OwnedEvent stop_{true};
+  OwnedEvent finished_{true};  // the thread has left its loop
+  std::atomic<bool> stopping_{false};
+
+  mutable std::mutex mutex_;
+  std::vector<Slot> slots_;  // a ring: `count_` queued datagrams from `head_` on
+  std::size_t head_ = 0;
+  std::size_t count_ = 0;
+
+  std::thread thread_;  // last: starts once everything above is ready
+};
+
+}  // namespace tempiko::win32
