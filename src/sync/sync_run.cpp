@@ -1,10 +1,18 @@
 #include "sync/sync_run.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/errors.h"
 
 namespace tempiko::sync {
+namespace {
+
+// Enough readings of a precise clock to pass a millisecond boundary many times over; a clock
+// that does not advance (a test's, or a coarse one) is not waited for longer.
+constexpr int kMaxBoundaryReadings = 10000;
+
+}  // namespace
 
 SyncRun::SyncRun(const SyncRunPorts& ports)
     : view_(ports.view),
@@ -132,8 +140,7 @@ void SyncRun::EvaluateReply(const MessageBuffer& message, const RunState::Awaite
 }
 
 int SyncRun::CorrectClock(const DecodedReply& reply) {
-  const DateTime corrected = clock_.UtcNow() + reply.offset;
-  const int error = clock_.clock().SetSystemTime(SplitDateTime(corrected));
+  const int error = clock_.clock().SetSystemTime(CorrectedTimeOnWholeMillisecond(reply.offset));
   if (error != 0) {
     return error;  // the clock, LastTime and the labels stay as they were
   }
@@ -141,6 +148,24 @@ int SyncRun::CorrectClock(const DecodedReply& reply) {
   record_.LastTime = clock_.ClockNow();
   view_.ClockCorrected(reply, clock_.clock().LocalNow());
   return 0;
+}
+
+// The system clock takes whole milliseconds. Rounding the corrected time would leave an error of
+// up to half a millisecond; instead the correction waits (a millisecond at most) until the
+// corrected time reaches the next whole millisecond and sets that one. The zone's shift is
+// taken once, so that each reading in the wait is a plain clock reading.
+CalendarFields SyncRun::CorrectedTimeOnWholeMillisecond(DateTime offset) {
+  const DateTime local = clock_.ClockNow();
+  const DateTime to_utc = offset - clock_.UtcShift(local);
+  const double start_ms = (local + to_utc) * kMillisecondsPerDay;
+  const double boundary_ms = std::ceil(start_ms);
+  double now_ms = start_ms;
+  for (int reading = 0; now_ms < boundary_ms && reading < kMaxBoundaryReadings; ++reading) {
+    now_ms = (clock_.ClockNow() + to_utc) * kMillisecondsPerDay;
+  }
+  // Nearest, not down: a wait that overslept (the thread was preempted) loses no more than
+  // rounding would have.
+  return SplitDateTime(std::round(now_ms) / kMillisecondsPerDay);
 }
 
 void SyncRun::EndAfterReply(int dial_result) {

@@ -90,6 +90,7 @@ class SyncRun final : private RunEndings {
   void EvaluateReply(const MessageBuffer& message, const RunState::AwaitedRun& run, DateTime t4);
   // Sets the clock by the reply's offset: 0, or the platform's error.
   int CorrectClock(const DecodedReply& reply);
+  CalendarFields CorrectedTimeOnWholeMillisecond(DateTime offset);
   void EndAfterReply(int dial_result);
   bool UnattendedRun();
 

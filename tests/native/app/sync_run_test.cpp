@@ -347,6 +347,28 @@ TEST_F(SyncRunTest, DelayOf1999MsGoesOnToTheTolerance) {
   EXPECT_THAT(system_clock.SystemTimeSettings(), SizeIs(1));
 }
 
+// The clock takes whole milliseconds: the run sets the one its corrected time reaches next,
+// at the moment it reaches it, instead of rounding a time that has a fraction.
+TEST_F(SyncRunTest, ClockIsSetOnTheWholeMillisecondTheCorrectedTimeReaches) {
+  SpinEdit1.SetValue(0);
+  StartRun();
+  // The reply arrives 100.4 ms after T1: the offset is 3000.8 ms, the corrected time has a
+  // fraction of a millisecond, and a precise clock moves on 10 µs at each reading.
+  SetUtcNow(AfterT1(100) + 0.4 / kMillisecondsPerDay);
+  system_clock.SetStepPerReading(0.01);
+  sockets.incoming.push_back(
+      {fakes::DatagramOf(BuildNtpReply(ReplyOf(3050, 3052))), kServerAddress, kNtpPort});
+  sockets.DeliverAllReadable();
+
+  const auto settings = system_clock.SystemTimeSettings();
+  ASSERT_THAT(settings, SizeIs(1));
+  const DateTime set = EncodeDateTime(settings[0]);
+  const DateTime true_time =
+      system_clock.UtcAtSystemTimeSettings()[0] + 3000.8 / kMillisecondsPerDay;
+  EXPECT_NEAR((set - true_time) * kMillisecondsPerDay, 0, 0.05);
+  EXPECT_EQ(Log().back(), kCorrected);
+}
+
 // --- The timeout ---
 
 struct TimeoutCase {

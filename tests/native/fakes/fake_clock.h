@@ -10,7 +10,8 @@
 namespace tempiko::fakes {
 
 // A recording clock whose readings the test sets. Local time, zone shift and tick count stand still
-// until the test moves them, so every reading is known in advance. The clock may be read from
+// until the test moves them (or the local time moves on by a step at each reading), so every
+// reading is known in advance. The clock may be read from
 // a worker thread while the test moves it, hence the lock.
 class FakeClock : public sync::SystemClock {
  public:
@@ -20,7 +21,9 @@ class FakeClock : public sync::SystemClock {
 
   sync::DateTime LocalNow() override {
     std::lock_guard lock(mutex_);
-    return local_now_;
+    const sync::DateTime reading = local_now_;
+    local_now_ += step_per_reading_;
+    return reading;
   }
   double ZoneShift(sync::DateTime /*local*/) override {
     std::lock_guard lock(mutex_);
@@ -40,6 +43,7 @@ class FakeClock : public sync::SystemClock {
   int SetSystemTime(const sync::CalendarFields& utc) override {
     std::lock_guard lock(mutex_);
     system_time_settings_.push_back(utc);
+    utc_at_settings_.push_back(local_now_ - zone_shift_);
     return set_error_;
   }
   int SetLocalTime(const sync::CalendarFields& local) override {
@@ -55,6 +59,11 @@ class FakeClock : public sync::SystemClock {
     std::lock_guard lock(mutex_);
     return system_time_settings_;
   }
+  // The clock's UTC reading at each SetSystemTime.
+  std::vector<sync::DateTime> UtcAtSystemTimeSettings() {
+    std::lock_guard lock(mutex_);
+    return utc_at_settings_;
+  }
   std::vector<sync::CalendarFields> LocalTimeSettings() {
     std::lock_guard lock(mutex_);
     return local_time_settings_;
@@ -63,6 +72,12 @@ class FakeClock : public sync::SystemClock {
   void SetLocalNow(sync::DateTime local) {
     std::lock_guard lock(mutex_);
     local_now_ = local;
+  }
+  // From now on every reading of the local time moves it on by `milliseconds`, as a precise
+  // clock moves between two readings.
+  void SetStepPerReading(double milliseconds) {
+    std::lock_guard lock(mutex_);
+    step_per_reading_ = milliseconds / sync::kMillisecondsPerDay;
   }
   void SetZoneShift(double shift) {
     std::lock_guard lock(mutex_);
@@ -88,11 +103,13 @@ class FakeClock : public sync::SystemClock {
  protected:
   std::mutex mutex_;
   sync::DateTime local_now_ = 43'831.5;  // 2020-01-01 12:00:00 local
+  sync::DateTime step_per_reading_ = 0;
   double zone_shift_ = kJapanShift;
   std::uint32_t tick_count_ = 0;
   int platform_id_ = kPlatformNt;
   int set_error_ = 0;
   std::vector<sync::CalendarFields> system_time_settings_;
+  std::vector<sync::DateTime> utc_at_settings_;
   std::vector<sync::CalendarFields> local_time_settings_;
 };
 
