@@ -10,12 +10,12 @@ namespace tempiko::app {
 
 // The controls a synchronisation run shows itself in.
 struct RunControls {
-  ui::TButton& connect_button;  // "接続": off while a run is in progress
-  ui::TLabel& offset_label;     // the last correction, "±0" before a request
-  ui::TLabel& clock_label;      // the running clock, set at once after a correction
-  ui::TStatusBar& status_bar;   // the status line
-  ui::TMemo& log;               // one line per event
-  ui::TSpinEdit& tolerance_ms;  // offsets within this many ms are not corrected
+  ui::Button& connect_button;  // "接続": off while a run is in progress
+  ui::Label& offset_label;     // the last correction, "±0" before a request
+  ui::Label& clock_label;      // the running clock, set at once after a correction
+  ui::StatusBar& status_bar;   // the status line
+  ui::Memo& log;               // one line per event
+  ui::SpinEdit& tolerance_ms;  // offsets within this many ms are not corrected
 };
 
 // Shows a synchronisation run in the main window: the log's lines in their order, the labels,

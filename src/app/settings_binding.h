@@ -13,14 +13,14 @@ namespace tempiko::app {
 
 // The main window's controls that the settings feed.
 struct SettingsControls {
-  ui::TRadioGroup& RadioGroup1;  // start-up option
-  ui::TComboBox& ComboBox2;      // connection box
-  ui::TSpinEdit& SpinEdit1;      // tolerance, 0 to 10000 ms
-  ui::TSpinEdit& SpinEdit2;      // simple-correction amount, ms per day
-  ui::TSpinEdit& SpinEdit3;      // re-synchronisation period, hours
-  ui::TSpinEdit& SpinEdit4;      // start-up delay, 0 to 999 s
-  ui::TCheckBox& CheckBox1;      // relay on or off
-  ui::TComboBox& ComboBox1;      // server list
+  ui::RadioGroup& start_option;   // start-up option
+  ui::ComboBox& entry_box;        // connection box
+  ui::SpinEdit& tolerance_field;  // tolerance, 0 to 10000 ms
+  ui::SpinEdit& drift_field;      // simple-correction amount, ms per day
+  ui::SpinEdit& period_field;     // re-synchronisation period, hours
+  ui::SpinEdit& delay_field;      // start-up delay, 0 to 999 s
+  ui::CheckBox& relay_box;        // relay on or off
+  ui::ComboBox& server_box;       // server list
 };
 
 // Everything of the main window that lives in the settings file.
@@ -29,14 +29,14 @@ struct WindowSettings {
   sync::CorrectionRecord& record;  // LastTime, HasLastTime
   std::string& Format;             // display pattern of the clock label
   bool& DialCheck;                 // whether the dial-up watcher may run
-  // The relay option handler (CheckBox1Click): applying settings runs it whenever that changes
-  // CheckBox1's state or SpinEdit3's value, as a click or an edit would.
+  // The relay option handler (OnResidentOptionChanged): applying settings runs it whenever that
+  // changes relay_box's state or period_field's value, as a click or an edit would.
   std::function<void()> relay_option_handler;
 };
 
 // Puts loaded settings into the window, one control after the other in the order of the keys;
-// the controls keep their own limits. The relay option handler runs right after CheckBox1
-// changes and again right after SpinEdit3 changes, so it sees the window as it is then.
+// the controls keep their own limits. The relay option handler runs right after relay_box
+// changes and again right after period_field changes, so it sees the window as it is then.
 void ApplySettings(const Settings& settings, const WindowSettings& window);
 
 // The settings as the window shows them now.

@@ -24,7 +24,7 @@ class WindowShell {
   virtual void CloseMainWindow() = 0;
   // Client width in 96-DPI pixels: 297 with the details area hidden, 569 with it shown.
   virtual void SetClientWidth(int width) = 0;
-  // The details area (PageControl1) and its two pages: 1 the log, 2 the options.
+  // The details area (details_pages) and its two pages: 1 the log, 2 the options.
   virtual void SetDetailsVisible(bool visible) = 0;
   virtual void ShowPage(int page) = 0;
   // Creation in tray mode: the message loop does not show the window at its start.

@@ -8,8 +8,8 @@ namespace tempiko::sync {
 // program (the network correction, the zero and the drift correction) renews LastTime; the
 // window thread alone reads and writes it.
 struct CorrectionRecord {
-  DateTime LastTime = 0;     // local date-time; 0: none known
-  bool HasLastTime = false;  // the settings held LastTime at start, or a zero correction was made
+  DateTime last_time = 0;      // local date-time; 0: none known
+  bool has_last_time = false;  // the settings held LastTime at start, or a zero correction was made
 };
 
 }  // namespace tempiko::sync

@@ -18,7 +18,7 @@ void SimpleCorrection::ZeroCorrection() {
   minute.second = 0;
   minute.millisecond = 0;
   if (SetLocalClock(minute))
-    record_.HasLastTime = true;
+    record_.has_last_time = true;
 }
 
 void SimpleCorrection::ApplySimpleCorrection(DateTime since, int milliseconds_per_day) {
@@ -37,7 +37,7 @@ bool SimpleCorrection::SetLocalClock(const CalendarFields& fields) {
     return false;
   }
   reader_.TakeBase();
-  record_.LastTime = reader_.ClockNow();
+  record_.last_time = reader_.ClockNow();
   return true;
 }
 
@@ -45,8 +45,8 @@ bool RunSimpleCorrectionStart(SimpleCorrection& correction, int milliseconds_per
                               const CorrectionRecord& record) {
   if (milliseconds_per_day == 0)
     return false;
-  if (record.LastTime != 0)
-    correction.ApplySimpleCorrection(record.LastTime, milliseconds_per_day);
+  if (record.last_time != 0)
+    correction.ApplySimpleCorrection(record.last_time, milliseconds_per_day);
   return true;
 }
 

@@ -29,11 +29,11 @@ SyncRun::SyncRun(const SyncRunPorts& ports)
   reply_timer_.SetEnabled(false);
   reply_timer_.SetInterval(kReplyTimeoutDialledMs);
   reply_timer_.OnTimer = [this] { OnReplyTimeout(); };
-  endpoint_.OnDataSend = [this](net::TNMUDP&) { OnRequestSent(); };
-  endpoint_.OnDataReceived = [this](net::TNMUDP&, const net::ReceivedDatagram& datagram) {
+  endpoint_.OnDataSend = [this](net::UdpEndpoint&) { OnRequestSent(); };
+  endpoint_.OnDataReceived = [this](net::UdpEndpoint&, const net::ReceivedDatagram& datagram) {
     OnReply(datagram);
   };
-  endpoint_.OnStatus = [this](net::TNMUDP&, const std::string& status) {
+  endpoint_.OnStatus = [this](net::UdpEndpoint&, const std::string& status) {
     OnEndpointStatus(status);
   };
   endpoint_.OnInvalidHost = [this](bool&) { OnInvalidHost(); };
@@ -145,7 +145,7 @@ int SyncRun::CorrectClock(const DecodedReply& reply) {
     return error;  // the clock, LastTime and the labels stay as they were
   }
   clock_.TakeBase();
-  record_.LastTime = clock_.ClockNow();
+  record_.last_time = clock_.ClockNow();
   view_.ClockCorrected(reply, clock_.clock().LocalNow());
   return 0;
 }

@@ -6,7 +6,7 @@
 #include "loop/threads.h"
 #include "loop/timer.h"
 #include "net/host_resolver.h"
-#include "net/nmudp.h"
+#include "net/udp_endpoint.h"
 #include "sync/clock_reader.h"
 #include "sync/correction_record.h"
 #include "sync/dial_link.h"
@@ -21,9 +21,9 @@ namespace tempiko::sync {
 
 // Everything a synchronisation run works with; the main window owns all of it.
 struct SyncRunPorts {
-  RunView& view;             // what the user sees of the run
-  loop::Timer& reply_timer;  // the reply timeout
-  net::TNMUDP& endpoint;     // the upstream endpoint, local port 8263
+  RunView& view;               // what the user sees of the run
+  loop::Timer& reply_timer;    // the reply timeout
+  net::UdpEndpoint& endpoint;  // the upstream endpoint, local port 8263
   ClockReader& clock;
   net::HostResolver& resolver;
   loop::WindowThread& window;
@@ -96,7 +96,7 @@ class SyncRun final : private RunEndings {
 
   RunView& view_;
   loop::Timer& reply_timer_;
-  net::TNMUDP& endpoint_;
+  net::UdpEndpoint& endpoint_;
   ClockReader& clock_;
   net::HostResolver& resolver_;
   loop::WindowThread& window_;

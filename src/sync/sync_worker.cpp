@@ -90,7 +90,7 @@ void SyncWorker::SendRequest() {
                               ports_.state.ServerText(), ports_.state.ServerAddress()};
   OnWindow([&] { ports_.view.RequestPrepared(request); });
 
-  net::TNMUDP& endpoint = ports_.endpoint;
+  net::UdpEndpoint& endpoint = ports_.endpoint;
   endpoint.RemoteHost = request.server_address;
   endpoint.RemotePort = kNtpServerPort;
   MessageBuffer message;

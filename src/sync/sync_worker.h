@@ -5,7 +5,7 @@
 
 #include "loop/threads.h"
 #include "net/host_resolver.h"
-#include "net/nmudp.h"
+#include "net/udp_endpoint.h"
 #include "sync/clock_reader.h"
 #include "sync/dial_link.h"
 #include "sync/run_state.h"
@@ -33,7 +33,7 @@ struct SyncWorkerPorts {
   RunView& view;
   DialLink& dial;
   net::HostResolver& resolver;
-  net::TNMUDP& endpoint;  // the upstream endpoint, local port 8263
+  net::UdpEndpoint& endpoint;  // the upstream endpoint, local port 8263
   ClockReader& clock;
   loop::WindowThread& window;
 };

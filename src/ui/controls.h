@@ -10,9 +10,9 @@ namespace tempiko::ui {
 // with one Win32 implementation (the real controls) and an in-memory one for the tests. Texts are
 // UTF-8. The handlers that use them run on the window thread.
 
-class TControl {
+class Control {
  public:
-  virtual ~TControl() = default;
+  virtual ~Control() = default;
   virtual bool Enabled() const = 0;
   virtual void SetEnabled(bool enabled) = 0;
   virtual bool Visible() const = 0;
@@ -21,13 +21,13 @@ class TControl {
 
 // A control with one text: a button's or label's caption, an edit's text, a status bar's
 // single text.
-class TTextControl : public TControl {
+class TextControl : public Control {
  public:
   virtual std::string Text() const = 0;
   virtual void SetText(const std::string& text) = 0;
 };
 
-class TButton : public TTextControl {
+class Button : public TextControl {
  public:
   std::function<void()> OnClick;
   // What a click does, also while the button is disabled (as when the program presses it).
@@ -37,12 +37,12 @@ class TButton : public TTextControl {
   }
 };
 
-class TLabel : public TTextControl {};
+class Label : public TextControl {};
 
-class TStatusBar : public TTextControl {};
+class StatusBar : public TextControl {};
 
 // An editable drop-down list: its text, its entries and the selected one (-1: none).
-class TComboBox : public TTextControl {
+class ComboBox : public TextControl {
  public:
   virtual std::vector<std::string> Items() const = 0;
   virtual void SetItems(const std::vector<std::string>& items) = 0;
@@ -52,7 +52,7 @@ class TComboBox : public TTextControl {
 };
 
 // The log: lines are only ever appended.
-class TMemo : public TControl {
+class Memo : public Control {
  public:
   virtual void Append(const std::string& line) = 0;
   virtual std::vector<std::string> Lines() const = 0;
@@ -60,19 +60,19 @@ class TMemo : public TControl {
 
 // A number field with arrows. A field with limits keeps its value inside them; a text that is
 // not a whole number reads as the minimum.
-class TSpinEdit : public TControl {
+class SpinEdit : public Control {
  public:
   virtual int Value() const = 0;
   virtual void SetValue(int value) = 0;
 };
 
-class TCheckBox : public TControl {
+class CheckBox : public Control {
  public:
   virtual bool Checked() const = 0;
   virtual void SetChecked(bool checked) = 0;
 };
 
-class TRadioGroup : public TControl {
+class RadioGroup : public Control {
  public:
   virtual int ItemIndex() const = 0;
   virtual void SetItemIndex(int index) = 0;

@@ -23,39 +23,39 @@ constexpr COLORREF kAqua = RGB(0, 255, 255);
 
 // Child-window ids, so that a test probe finds each control with GetDlgItem.
 enum ControlId : int {
-  kGroupBox1 = 110,
-  kImage1,
-  kComboBox1,
-  kLabel2,
-  kLabel1,
-  kGroupBox2 = 120,
-  kImage2,
-  kLabel3,
-  kLabel4,
-  kButton1 = 131,
-  kButton2,
-  kButton3,
-  kButton4,
-  kButton5,
-  kButton6,
-  kButton7,
-  kStatusBar1 = 140,
-  kPageControl1 = 150,
-  kMemo1,
-  kGroupBox5 = 160,
-  kLabel8,
-  kSpinEdit4,
-  kGroupBox4,
-  kComboBox2,
-  kGroupBox3,
-  kSpinEdit2,
-  kLabel6,
-  kRadioGroup1,
-  kSpinEdit1,
-  kLabel5,
-  kCheckBox1,
-  kSpinEdit3,
-  kLabel7,
+  kServerGroupId = 110,
+  kServerPictureId,
+  kServerBoxId,
+  kOffsetCaptionId,
+  kOffsetLabelId,
+  kComputerGroupId = 120,
+  kComputerPictureId,
+  kClockCaptionId,
+  kClockLabelId,
+  kConnectButtonId = 131,
+  kExitButtonId,
+  kRegisterButtonId,
+  kUnregisterButtonId,
+  kZeroButtonId,
+  kDetailsButtonId,
+  kPageButtonId,
+  kStatusBarId = 140,
+  kDetailsPagesId = 150,
+  kLogId,
+  kStartupGroupId = 160,
+  kDelayCaptionId,
+  kDelayFieldId,
+  kEntryGroupId,
+  kEntryBoxId,
+  kDriftGroupId,
+  kDriftFieldId,
+  kDriftUnitId,
+  kStartOptionId,
+  kToleranceFieldId,
+  kToleranceCaptionId,
+  kRelayBoxId,
+  kPeriodFieldId,
+  kPeriodCaptionId,
 };
 
 FontSpec ClockFont() {
@@ -89,17 +89,20 @@ NOTIFYICONDATAW TrayIconRecord(HWND window, HICON icon) {
 }  // namespace
 
 struct MainWindow::Controls {
-  std::unique_ptr<Win32GroupBox> GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5;
-  std::unique_ptr<Win32Picture> Image1, Image2;
-  std::unique_ptr<Win32ComboBox> ComboBox1, ComboBox2;
-  std::unique_ptr<Win32Label> Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
-  std::unique_ptr<Win32Button> Button1, Button2, Button3, Button4, Button5, Button6, Button7;
-  std::unique_ptr<Win32StatusBar> StatusBar1;
-  std::unique_ptr<Win32PageControl> PageControl1;
-  std::unique_ptr<Win32Memo> Memo1;
-  std::unique_ptr<Win32SpinEdit> SpinEdit1, SpinEdit2, SpinEdit3, SpinEdit4;
-  std::unique_ptr<Win32CheckBox> CheckBox1;
-  std::unique_ptr<Win32RadioGroup> RadioGroup1;
+  std::unique_ptr<Win32GroupBox> server_group, computer_group, drift_group, entry_group,
+      startup_group;
+  std::unique_ptr<Win32Picture> server_picture, computer_picture;
+  std::unique_ptr<Win32ComboBox> server_box, entry_box;
+  std::unique_ptr<Win32Label> offset_label, offset_caption, clock_caption, clock_label,
+      tolerance_caption, drift_unit, period_caption, delay_caption;
+  std::unique_ptr<Win32Button> connect_button, exit_button, register_button, unregister_button,
+      zero_button, details_button, page_button;
+  std::unique_ptr<Win32StatusBar> status_bar;
+  std::unique_ptr<Win32PageControl> details_pages;
+  std::unique_ptr<Win32Memo> log;
+  std::unique_ptr<Win32SpinEdit> tolerance_field, drift_field, period_field, delay_field;
+  std::unique_ptr<Win32CheckBox> relay_box;
+  std::unique_ptr<Win32RadioGroup> start_option;
 };
 
 MainWindow::MainWindow(HINSTANCE instance, const MainWindowPorts& ports)
@@ -145,7 +148,7 @@ void MainWindow::Create() {
 
   host_ = std::make_unique<ControlHost>(window_.get());
   BuildControls();
-  SetClientWidth(app::TForm1::kNarrowWidth);
+  SetClientWidth(app::MainForm::kNarrowWidth);
   RECT frame;
   GetWindowRect(window_.get(), &frame);
   const int width = frame.right - frame.left;
@@ -154,10 +157,11 @@ void MainWindow::Create() {
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 
   Controls& c = *controls_;
-  app::Form1Ports form_ports{
-      {*c.ComboBox1, *c.Label1, *c.Label4, *c.Button1, *c.Button2, *c.Button5, *c.Button6,
-       *c.Button7, *c.StatusBar1, *c.Memo1, *c.Button3, *c.Button4, *c.SpinEdit1, *c.SpinEdit2,
-       *c.SpinEdit3, *c.SpinEdit4, *c.CheckBox1, *c.RadioGroup1, *c.ComboBox2},
+  app::MainFormPorts form_ports{
+      {*c.server_box, *c.offset_label, *c.clock_label, *c.connect_button, *c.exit_button,
+       *c.zero_button, *c.details_button, *c.page_button, *c.status_bar, *c.log, *c.register_button,
+       *c.unregister_button, *c.tolerance_field, *c.drift_field, *c.period_field, *c.delay_field,
+       *c.relay_box, *c.start_option, *c.entry_box},
       *this,
       ports_.timers,
       ports_.window_thread,
@@ -169,10 +173,10 @@ void MainWindow::Create() {
       ports_.locale,
       builtin_servers_,
       ComputerName()};
-  form_ = std::make_unique<app::TForm1>(form_ports);
+  form_ = std::make_unique<app::MainForm>(form_ports);
   BindEvents();
   AppendSystemMenu();
-  Guarded([this] { form_->FormCreate(); });
+  Guarded([this] { form_->OnCreate(); });
 }
 
 std::string MainWindow::ComputerName() {
@@ -214,117 +218,119 @@ void MainWindow::BuildControls() {
   const ControlParent root = host_->Root();
   const FontSpec font;
 
-  c->GroupBox1 = std::make_unique<Win32GroupBox>(
-      root, ControlSpec{kGroupBox1, {0, 0, 233, 89}, "NTPサーバー", font});
-  const ControlParent group1 = c->GroupBox1->Inside();
-  c->Image1 = std::make_unique<Win32Picture>(
-      group1, ControlSpec{kImage1, {8, 32, 33, 33}, "", font}, instance_, IDI_SERVER);
-  c->ComboBox1 = std::make_unique<Win32ComboBox>(
-      group1, ControlSpec{kComboBox1, {48, 18, 177, 200}, "", font});
-  c->Label2 = std::make_unique<Win32Label>(
-      group1, ControlSpec{kLabel2, {48, 48, 60, 13}, "補正時間", font});
-  c->Label1 = std::make_unique<Win32Label>(
-      group1, ControlSpec{kLabel1, {48, 64, 177, 17}, "±0", ClockFont()});
-  c->Label1->SetColors(kLime, kBlack);
+  c->server_group = std::make_unique<Win32GroupBox>(
+      root, ControlSpec{kServerGroupId, {0, 0, 233, 89}, "NTPサーバー", font});
+  const ControlParent group1 = c->server_group->Inside();
+  c->server_picture = std::make_unique<Win32Picture>(
+      group1, ControlSpec{kServerPictureId, {8, 32, 33, 33}, "", font}, instance_, IDI_SERVER);
+  c->server_box = std::make_unique<Win32ComboBox>(
+      group1, ControlSpec{kServerBoxId, {48, 18, 177, 200}, "", font});
+  c->offset_caption = std::make_unique<Win32Label>(
+      group1, ControlSpec{kOffsetCaptionId, {48, 48, 60, 13}, "補正時間", font});
+  c->offset_label = std::make_unique<Win32Label>(
+      group1, ControlSpec{kOffsetLabelId, {48, 64, 177, 17}, "±0", ClockFont()});
+  c->offset_label->SetColors(kLime, kBlack);
 
-  c->GroupBox2 = std::make_unique<Win32GroupBox>(
-      root, ControlSpec{kGroupBox2, {0, 96, 233, 57}, "マイコンピュータ", font});
-  const ControlParent group2 = c->GroupBox2->Inside();
-  c->Image2 = std::make_unique<Win32Picture>(
-      group2, ControlSpec{kImage2, {8, 16, 32, 32}, "", font}, instance_, IDI_COMPUTER);
-  c->Label3 = std::make_unique<Win32Label>(
-      group2, ControlSpec{kLabel3, {48, 16, 60, 13}, "現在時刻", font});
-  c->Label4 = std::make_unique<Win32Label>(
-      group2, ControlSpec{kLabel4, {48, 32, 177, 17}, "0", ClockFont()});
-  c->Label4->SetColors(kAqua, kBlack);
+  c->computer_group = std::make_unique<Win32GroupBox>(
+      root, ControlSpec{kComputerGroupId, {0, 96, 233, 57}, "マイコンピュータ", font});
+  const ControlParent group2 = c->computer_group->Inside();
+  c->computer_picture = std::make_unique<Win32Picture>(
+      group2, ControlSpec{kComputerPictureId, {8, 16, 32, 32}, "", font}, instance_, IDI_COMPUTER);
+  c->clock_caption = std::make_unique<Win32Label>(
+      group2, ControlSpec{kClockCaptionId, {48, 16, 60, 13}, "現在時刻", font});
+  c->clock_label = std::make_unique<Win32Label>(
+      group2, ControlSpec{kClockLabelId, {48, 32, 177, 17}, "0", ClockFont()});
+  c->clock_label->SetColors(kAqua, kBlack);
 
   const auto button = [&](int id, int top, const char* caption,
                           Win32Button::Kind kind = Win32Button::Kind::kPush) {
     return std::make_unique<Win32Button>(root, ControlSpec{id, {240, top, 57, 25}, caption, font},
                                          kind);
   };
-  c->Button1 = button(kButton1, 4, "接続", Win32Button::Kind::kDefault);
-  c->Button2 = button(kButton2, 35, "終了");
-  c->Button6 = button(kButton6, 66, "詳細 >>");
-  c->Button5 = button(kButton5, 97, "0 補正");
-  c->Button7 = button(kButton7, 128, "ｵﾌﾟｼｮﾝ");
-  c->Button7->SetVisible(false);
-  host_->SetDefaultButton(kButton1);
+  c->connect_button = button(kConnectButtonId, 4, "接続", Win32Button::Kind::kDefault);
+  c->exit_button = button(kExitButtonId, 35, "終了");
+  c->details_button = button(kDetailsButtonId, 66, "詳細 >>");
+  c->zero_button = button(kZeroButtonId, 97, "0 補正");
+  c->page_button = button(kPageButtonId, 128, "ｵﾌﾟｼｮﾝ");
+  c->page_button->SetVisible(false);
+  host_->SetDefaultButton(kConnectButtonId);
 
-  c->StatusBar1 = std::make_unique<Win32StatusBar>(
-      root, ControlSpec{kStatusBar1, {0, 158, 297, 24}, "最終更新日＞", font});
+  c->status_bar = std::make_unique<Win32StatusBar>(
+      root, ControlSpec{kStatusBarId, {0, 158, 297, 24}, "最終更新日＞", font});
 
-  c->PageControl1 = std::make_unique<Win32PageControl>(
-      root, ControlSpec{kPageControl1, {304, 0, 265, 182}, "", font});
-  const ControlParent log_page = c->PageControl1->Page(0);
-  c->Memo1 = std::make_unique<Win32Memo>(log_page, ControlSpec{kMemo1, {0, 0, 265, 182}, "", font});
+  c->details_pages = std::make_unique<Win32PageControl>(
+      root, ControlSpec{kDetailsPagesId, {304, 0, 265, 182}, "", font});
+  const ControlParent log_page = c->details_pages->Page(0);
+  c->log = std::make_unique<Win32Memo>(log_page, ControlSpec{kLogId, {0, 0, 265, 182}, "", font});
 
-  const ControlParent options = c->PageControl1->Page(1);
-  c->GroupBox5 = std::make_unique<Win32GroupBox>(
-      options, ControlSpec{kGroupBox5, {0, 3, 124, 57}, "スタートアップ", font});
-  const ControlParent group5 = c->GroupBox5->Inside();
-  c->Button3 =
-      std::make_unique<Win32Button>(group5, ControlSpec{kButton3, {6, 14, 44, 19}, "登録", font});
-  c->Button4 =
-      std::make_unique<Win32Button>(group5, ControlSpec{kButton4, {6, 34, 44, 19}, "削除", font});
-  c->Label8 =
-      std::make_unique<Win32Label>(group5, ControlSpec{kLabel8, {56, 14, 60, 13}, "遅延(S)", font});
-  c->SpinEdit4 = std::make_unique<Win32SpinEdit>(
-      group5, ControlSpec{kSpinEdit4, {56, 30, 62, 21}, "0", font}, SpinRange{0, 999, 1});
+  const ControlParent options = c->details_pages->Page(1);
+  c->startup_group = std::make_unique<Win32GroupBox>(
+      options, ControlSpec{kStartupGroupId, {0, 3, 124, 57}, "スタートアップ", font});
+  const ControlParent group5 = c->startup_group->Inside();
+  c->register_button = std::make_unique<Win32Button>(
+      group5, ControlSpec{kRegisterButtonId, {6, 14, 44, 19}, "登録", font});
+  c->unregister_button = std::make_unique<Win32Button>(
+      group5, ControlSpec{kUnregisterButtonId, {6, 34, 44, 19}, "削除", font});
+  c->delay_caption = std::make_unique<Win32Label>(
+      group5, ControlSpec{kDelayCaptionId, {56, 14, 60, 13}, "遅延(S)", font});
+  c->delay_field = std::make_unique<Win32SpinEdit>(
+      group5, ControlSpec{kDelayFieldId, {56, 30, 62, 21}, "0", font}, SpinRange{0, 999, 1});
 
-  c->GroupBox4 = std::make_unique<Win32GroupBox>(
-      options, ControlSpec{kGroupBox4, {128, 3, 129, 57}, "接続先", font});
-  c->ComboBox2 = std::make_unique<Win32ComboBox>(
-      c->GroupBox4->Inside(), ControlSpec{kComboBox2, {8, 22, 113, 200}, "", font});
+  c->entry_group = std::make_unique<Win32GroupBox>(
+      options, ControlSpec{kEntryGroupId, {128, 3, 129, 57}, "接続先", font});
+  c->entry_box = std::make_unique<Win32ComboBox>(
+      c->entry_group->Inside(), ControlSpec{kEntryBoxId, {8, 22, 113, 200}, "", font});
 
-  c->GroupBox3 = std::make_unique<Win32GroupBox>(
-      options, ControlSpec{kGroupBox3, {0, 64, 137, 57}, "簡易補正時間", font});
-  const ControlParent group3 = c->GroupBox3->Inside();
-  c->SpinEdit2 = std::make_unique<Win32SpinEdit>(
-      group3, ControlSpec{kSpinEdit2, {8, 24, 80, 21}, "0", font}, SpinRange{0, 0, 100});
-  c->Label6 =
-      std::make_unique<Win32Label>(group3, ControlSpec{kLabel6, {94, 28, 40, 13}, "ミリ秒", font});
+  c->drift_group = std::make_unique<Win32GroupBox>(
+      options, ControlSpec{kDriftGroupId, {0, 64, 137, 57}, "簡易補正時間", font});
+  const ControlParent group3 = c->drift_group->Inside();
+  c->drift_field = std::make_unique<Win32SpinEdit>(
+      group3, ControlSpec{kDriftFieldId, {8, 24, 80, 21}, "0", font}, SpinRange{0, 0, 100});
+  c->drift_unit = std::make_unique<Win32Label>(
+      group3, ControlSpec{kDriftUnitId, {94, 28, 40, 13}, "ミリ秒", font});
 
-  c->RadioGroup1 = std::make_unique<Win32RadioGroup>(
-      options, ControlSpec{kRadioGroup1, {142, 64, 115, 57}, "起動時オプション", font},
+  c->start_option = std::make_unique<Win32RadioGroup>(
+      options, ControlSpec{kStartOptionId, {142, 64, 115, 57}, "起動時オプション", font},
       std::vector<std::string>{"NTPｻｰﾊﾞに接続", "簡易補正"});
 
-  c->SpinEdit1 = std::make_unique<Win32SpinEdit>(
-      options, ControlSpec{kSpinEdit1, {1, 129, 57, 21}, "200", font}, SpinRange{0, 10000, 100});
-  c->Label5 = std::make_unique<Win32Label>(
-      options, ControlSpec{kLabel5, {61, 133, 190, 13}, "ミリ秒以内の誤差は補正しない", font});
-  c->CheckBox1 = std::make_unique<Win32CheckBox>(
-      options, ControlSpec{kCheckBox1, {1, 154, 138, 17}, "代理サーバとして利用", font});
-  c->SpinEdit3 = std::make_unique<Win32SpinEdit>(
-      options, ControlSpec{kSpinEdit3, {142, 150, 41, 21}, "0", font}, SpinRange{0, 0, 1});
-  c->Label7 = std::make_unique<Win32Label>(
-      options, ControlSpec{kLabel7, {186, 154, 76, 13}, "時間毎に補正", font});
+  c->tolerance_field = std::make_unique<Win32SpinEdit>(
+      options, ControlSpec{kToleranceFieldId, {1, 129, 57, 21}, "200", font},
+      SpinRange{0, 10000, 100});
+  c->tolerance_caption = std::make_unique<Win32Label>(
+      options,
+      ControlSpec{kToleranceCaptionId, {61, 133, 190, 13}, "ミリ秒以内の誤差は補正しない", font});
+  c->relay_box = std::make_unique<Win32CheckBox>(
+      options, ControlSpec{kRelayBoxId, {1, 154, 138, 17}, "代理サーバとして利用", font});
+  c->period_field = std::make_unique<Win32SpinEdit>(
+      options, ControlSpec{kPeriodFieldId, {142, 150, 41, 21}, "0", font}, SpinRange{0, 0, 1});
+  c->period_caption = std::make_unique<Win32Label>(
+      options, ControlSpec{kPeriodCaptionId, {186, 154, 76, 13}, "時間毎に補正", font});
 
-  c->PageControl1->SetActivePage(1);  // the options page is in view at start
-  c->PageControl1->SetVisible(false);
+  c->details_pages->SetActivePage(1);  // the options page is in view at start
+  c->details_pages->SetVisible(false);
   controls_ = std::move(c);
 }
 
 void MainWindow::BindEvents() {
   Controls& c = *controls_;
-  const auto guard = [this](void (app::TForm1::*handler)()) {
+  const auto guard = [this](void (app::MainForm::*handler)()) {
     return [this, handler] { Guarded([this, handler] { (form_.get()->*handler)(); }); };
   };
-  c.Button2->OnClick = guard(&app::TForm1::Button2Click);
-  c.Button5->OnMouseDown = guard(&app::TForm1::Button5MouseDown);
-  c.Button6->OnClick = guard(&app::TForm1::Button6Click);
-  c.Button7->OnClick = guard(&app::TForm1::Button7Click);
-  c.CheckBox1->OnClick = guard(&app::TForm1::CheckBox1Click);
-  c.SpinEdit3->OnChange = guard(&app::TForm1::CheckBox1Click);
-  c.Label4->OnDoubleClick = guard(&app::TForm1::Label4DblClick);
-  for (Win32Label* label : {c.Label1.get(), c.Label2.get(), c.Label3.get()}) {
-    label->OnClick = guard(&app::TForm1::FormClick);
+  c.exit_button->OnClick = guard(&app::MainForm::OnExitOrHideClick);
+  c.zero_button->OnMouseDown = guard(&app::MainForm::OnZeroCorrectionPress);
+  c.details_button->OnClick = guard(&app::MainForm::OnDetailsClick);
+  c.page_button->OnClick = guard(&app::MainForm::OnPageClick);
+  c.relay_box->OnClick = guard(&app::MainForm::OnResidentOptionChanged);
+  c.period_field->OnChange = guard(&app::MainForm::OnResidentOptionChanged);
+  c.clock_label->OnDoubleClick = guard(&app::MainForm::OnClockDoubleClick);
+  for (Win32Label* label : {c.offset_label.get(), c.offset_caption.get(), c.clock_caption.get()}) {
+    label->OnClick = guard(&app::MainForm::OnBackgroundClick);
   }
-  c.Image2->OnClick = guard(&app::TForm1::FormClick);
-  c.StatusBar1->OnClick = guard(&app::TForm1::FormClick);
-  // Button1's click belongs to the run, which binds it itself; the guard shows its failures.
-  const auto run_click = c.Button1->OnClick;
-  c.Button1->OnClick = [this, run_click] {
+  c.computer_picture->OnClick = guard(&app::MainForm::OnBackgroundClick);
+  c.status_bar->OnClick = guard(&app::MainForm::OnBackgroundClick);
+  // connect_button's click belongs to the run, which binds it itself; the guard shows its failures.
+  const auto run_click = c.connect_button->OnClick;
+  c.connect_button->OnClick = [this, run_click] {
     if (run_click)
       Guarded(run_click);
   };
@@ -332,8 +338,8 @@ void MainWindow::BindEvents() {
 
 void MainWindow::AppendSystemMenu() {
   HMENU menu = GetSystemMenu(window_.get(), FALSE);
-  for (int i = 0; i < app::TForm1::kSystemMenuEntries; ++i) {
-    const app::MenuItem& item = app::TForm1::kPopupMenu1[static_cast<std::size_t>(i)];
+  for (int i = 0; i < app::MainForm::kSystemMenuEntries; ++i) {
+    const app::MenuItem& item = app::MainForm::kTrayMenu[static_cast<std::size_t>(i)];
     InsertMenuW(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING,
                 static_cast<UINT_PTR>(item.command), Utf8ToWide(item.caption).c_str());
   }
@@ -377,11 +383,11 @@ void MainWindow::SetClientWidth(int width) {
 }
 
 void MainWindow::SetDetailsVisible(bool visible) {
-  controls_->PageControl1->SetVisible(visible);
+  controls_->details_pages->SetVisible(visible);
 }
 
 void MainWindow::ShowPage(int page) {
-  controls_->PageControl1->SetActivePage(page - 1);
+  controls_->details_pages->SetActivePage(page - 1);
 }
 
 void MainWindow::RestoreApplication() {
@@ -405,7 +411,7 @@ void MainWindow::RemoveTrayIcon() {
 
 void MainWindow::ShowTrayMenu() {
   const UniqueMenu menu(CreatePopupMenu());
-  for (const app::MenuItem& item : app::TForm1::kPopupMenu1) {
+  for (const app::MenuItem& item : app::MainForm::kTrayMenu) {
     if (std::string_view(item.caption) == "-") {
       AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     } else {
@@ -422,7 +428,7 @@ void MainWindow::OpenHelp() {
 }
 
 void MainWindow::ShowAboutBox() {
-  TAboutBox box(instance_, IDI_TEMPIKO);
+  AboutBox box(instance_, IDI_TEMPIKO);
   box.ShowModal(window_.get());
 }
 
@@ -506,7 +512,7 @@ LRESULT MainWindow::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       return 0;
     case WM_COMMAND:
       if (form_ && HIWORD(wparam) == 0 && lparam == 0) {
-        Guarded([&] { form_->PopupMenu1Command(LOWORD(wparam)); });
+        Guarded([&] { form_->OnTrayMenuCommand(LOWORD(wparam)); });
         return 0;
       }
       break;
@@ -518,15 +524,15 @@ LRESULT MainWindow::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     }
     case WM_LBUTTONUP:
       if (form_)
-        Guarded([this] { form_->FormClick(); });
+        Guarded([this] { form_->OnBackgroundClick(); });
       return 0;
     case WM_SHOWWINDOW:
       if (form_ && wparam)
-        Guarded([this] { form_->FormShow(); });
+        Guarded([this] { form_->OnShow(); });
       break;
     case WM_ACTIVATE:
       if (form_ && LOWORD(wparam) != WA_INACTIVE)
-        Guarded([this] { form_->FormActivate(); });
+        Guarded([this] { form_->OnActivate(); });
       break;
     case WM_QUERYENDSESSION:
       if (form_)
@@ -541,16 +547,16 @@ LRESULT MainWindow::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_CLOSE: {
       bool close = true;
       if (form_)
-        Guarded([&] { close = form_->FormCloseQuery(); });
+        Guarded([&] { close = form_->OnCloseQuery(); });
       if (close)
         DestroyWindow(window);
       return 0;
     }
     case WM_DESTROY:
-      // Without TForm1 the start failed and no message loop will run: a quit request would
+      // Without MainForm the start failed and no message loop will run: a quit request would
       // only end the error box that reports the failure.
       if (form_) {
-        Guarded([this] { form_->FormDestroy(); });
+        Guarded([this] { form_->OnDestroy(); });
         PostQuitMessage(0);
       }
       return 0;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/main_form.h"
 #include "app/window_shell.h"
 #include "win32/controls/button.h"
 #include "win32/controls/combo_box.h"
@@ -37,8 +37,8 @@ struct MainWindowPorts {
 };
 
 // The real main window "TForm1": its controls at their places, the application's taskbar
-// window, the tray icon and the menus. Every event goes to the handler of TForm1 that has its
-// name; TForm1 reaches the window system back through WindowShell.
+// window, the tray icon and the menus. Every event goes to the handler of MainForm that has its
+// name; MainForm reaches the window system back through WindowShell.
 class MainWindow final : public app::WindowShell {
  public:
   static constexpr wchar_t kClassName[] = L"TForm1";
@@ -52,8 +52,8 @@ class MainWindow final : public app::WindowShell {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the windows and the controls, then TForm1 and its creation sequence. Throws
-  // WindowRefused when the system refuses a window, and net::UDPSockError when the UDP
+  // Creates the windows and the controls, then MainForm and its creation sequence. Throws
+  // WindowRefused when the system refuses a window, and net::UdpSocketError when the UDP
   // endpoints cannot be made; the program cannot run then.
   void Create();
   // Step 6 of the start: the switch's action.
@@ -103,13 +103,13 @@ class MainWindow final : public app::WindowShell {
   UniqueWindow window_;
   HICON icon_ = nullptr;  // the program's icon, shared (LoadIcon): never destroyed
   UINT taskbar_created_ = 0;
-  int client_width_ = app::TForm1::kNarrowWidth;
+  int client_width_ = app::MainForm::kNarrowWidth;
   bool keep_hidden_ = false;
   POINT tray_cursor_{};
   std::vector<std::string> builtin_servers_;
   std::unique_ptr<ControlHost> host_;
   std::unique_ptr<Controls> controls_;
-  std::unique_ptr<app::TForm1> form_;
+  std::unique_ptr<app::MainForm> form_;
 };
 
 }  // namespace tempiko::win32

@@ -133,8 +133,8 @@ TEST_F(ControlsTest, TextsMakeTheRoundTripInEveryTextControl) {
   win32::Win32StatusBar status(window_.root(), {4, {0, 158, 297, 24}, "x", {}});
   win32::Win32ComboBox combo(window_.root(), {5, {0, 80, 177, 0}, "x", {}});
   win32::Win32GroupBox group(window_.root(), {6, {300, 0, 233, 89}, "x", {}});
-  ui::TTextControl* const controls[] = {&button, &label, &fixed_label, &status, &combo, &group};
-  for (ui::TTextControl* control : controls) {
+  ui::TextControl* const controls[] = {&button, &label, &fixed_label, &status, &combo, &group};
+  for (ui::TextControl* control : controls) {
     for (const char* text : kTexts) {
       control->SetText(text);
       EXPECT_EQ(control->Text(), text);
@@ -147,8 +147,8 @@ TEST_F(ControlsTest, EnabledAndVisibleAreTheControlsOwnFlags) {
   win32::Win32SpinEdit spin(window_.root(), {2, {0, 30, 60, 22}, "0", {}}, {0, 10, 1});
   win32::Win32RadioGroup radio(window_.root(), {3, {0, 60, 115, 57}, "r", {}}, {"a", "b"});
   win32::Win32Memo memo(window_.root(), {6, {120, 0, 100, 100}, {}, {}});
-  ui::TControl* const controls[] = {&button, &spin, &radio, &memo};
-  for (ui::TControl* control : controls) {
+  ui::Control* const controls[] = {&button, &spin, &radio, &memo};
+  for (ui::Control* control : controls) {
     EXPECT_TRUE(control->Enabled());
     EXPECT_TRUE(control->Visible());  // although the window itself is not shown
     control->SetEnabled(false);
@@ -593,7 +593,7 @@ class AboutBoxTest : public ControlsTest {
  protected:
   // Shows a fresh box and runs `inspect` on it while it is up; then presses OK.
   INT_PTR ShowAndInspect(const std::function<void(HWND dialog, HWND panel)>& inspect) {
-    win32::TAboutBox box(GetModuleHandleW(nullptr), IDI_TEMPIKO);
+    win32::AboutBox box(GetModuleHandleW(nullptr), IDI_TEMPIKO);
     box.SetLinkOpener(
         [this](HWND, const std::wstring& link) { opened_.push_back(win32::WideToUtf8(link)); });
     window_.WhenDialogIdle([&](HWND dialog) {
@@ -665,7 +665,7 @@ TEST_F(AboutBoxTest, LinksTurnRedUnderTheMouseBlueOverThePanelAndOpenTheirText) 
 }
 
 TEST_F(AboutBoxTest, TheCloseBoxClosesIt) {
-  win32::TAboutBox box(GetModuleHandleW(nullptr), IDI_TEMPIKO);
+  win32::AboutBox box(GetModuleHandleW(nullptr), IDI_TEMPIKO);
   HWND shown = nullptr;
   window_.WhenDialogIdle([&](HWND dialog) {
     shown = dialog;

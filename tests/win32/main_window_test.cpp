@@ -8,7 +8,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_socket_layer.h"
 #include "fakes/scripted_host_resolver.h"
-#include "net/nmudp.h"
+#include "net/udp_endpoint.h"
 #include "sync/locale.h"
 #include "win32/main_window.h"
 #include "win32/win32_codec.h"
@@ -47,7 +47,7 @@ TEST(MainWindowStart, RefusedEndpointsReachTheStartAndLeaveNoWindowNorQuitReques
                                                          .sockets = sockets.Factory()});
     try {
       window.Create();
-    } catch (const net::UDPSockError& e) {
+    } catch (const net::UdpSocketError& e) {
       failure = e.what();
     }
   }

@@ -12,7 +12,7 @@
 #include "fakes/memory_controls.h"
 #include "loop/timer.h"
 #include "message_pump.h"
-#include "net/nmudp.h"
+#include "net/udp_endpoint.h"
 #include "sync/clock_reader.h"
 #include "sync/correction_record.h"
 #include "sync/dial_link.h"
@@ -91,11 +91,11 @@ class ObservedView final : public sync::RunView {
 
 struct SyncRunRig {
   explicit SyncRunRig(const std::string& server, int tolerance_ms = 0)
-      : SpinEdit1(tolerance_ms, 0, 10000) {
-    Button1.OnClick = [this] { run.Start(ComboBox1.Text()); };
-    ComboBox1.SetText(server);
-    NMUDP1.RemotePort = 123;
-    NMUDP1.SetLocalPort(8263);
+      : tolerance_field(tolerance_ms, 0, 10000) {
+    connect_button.OnClick = [this] { run.Start(server_box.Text()); };
+    server_box.SetText(server);
+    client_endpoint.RemotePort = 123;
+    client_endpoint.SetLocalPort(8263);
     reader.TakeBase();
   }
   ~SyncRunRig() { window_thread.Shutdown(); }
@@ -110,22 +110,23 @@ struct SyncRunRig {
   // Presses Connect and runs the window's messages until the run has ended.
   bool RunOnce(unsigned limit_ms = 15'000) {
     clock.new_utc.reset();
-    Button1.Click();
+    connect_button.Click();
     return PumpMessagesUntil([&] { return !run.RunInProgress(); }, limit_ms);
   }
 
   RecordingWin32Clock clock;
   sync::ClockReader reader{clock};
-  ui::MemoryButton Button1{"接続"};
-  ui::MemoryComboBox ComboBox1;
-  ui::MemoryLabel Label1{"±0"};
-  ui::MemoryLabel Label4{"0"};
-  ui::MemoryStatusBar StatusBar1;
-  ui::MemoryMemo Memo1;
-  ui::MemorySpinEdit SpinEdit1;
+  ui::MemoryButton connect_button{"接続"};
+  ui::MemoryComboBox server_box;
+  ui::MemoryLabel offset_label{"±0"};
+  ui::MemoryLabel clock_label{"0"};
+  ui::MemoryStatusBar status_bar;
+  ui::MemoryMemo log;
+  ui::MemorySpinEdit tolerance_field;
   win32::Win32WindowThread window_thread;
-  loop::Timer Timer2{window_thread, 30000, false};
-  net::TNMUDP NMUDP1{win32::WinsockLayer::Factory(), [this] { return reader.UtcNow(); }};
+  loop::Timer reply_timer{window_thread, 30000, false};
+  net::UdpEndpoint client_endpoint{win32::WinsockLayer::Factory(),
+                                   [this] { return reader.UtcNow(); }};
   win32::Win32HostResolver resolver;
   sync::Locale locale = win32::ReadUserLocale();
   InteractiveShell shell;
@@ -134,17 +135,17 @@ struct SyncRunRig {
   sync::NoRelayClients relay;
   // Joined before the window thread goes (members end in reverse order).
   win32::ThreadWorkerStarter workers;
-  app::RunPresenter presenter{{.connect_button = Button1,
-                               .offset_label = Label1,
-                               .clock_label = Label4,
-                               .status_bar = StatusBar1,
-                               .log = Memo1,
-                               .tolerance_ms = SpinEdit1},
+  app::RunPresenter presenter{{.connect_button = connect_button,
+                               .offset_label = offset_label,
+                               .clock_label = clock_label,
+                               .status_bar = status_bar,
+                               .log = log,
+                               .tolerance_ms = tolerance_field},
                               locale};
   ObservedView view{presenter};
   sync::SyncRun run{{.view = view,
-                     .reply_timer = Timer2,
-                     .endpoint = NMUDP1,
+                     .reply_timer = reply_timer,
+                     .endpoint = client_endpoint,
                      .clock = reader,
                      .resolver = resolver,
                      .window = window_thread,

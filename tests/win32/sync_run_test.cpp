@@ -20,15 +20,15 @@ TEST(Win32SyncRun, CompleteRunAgainstRealServerSetsTheTrueTime) {
   test::SyncRunRig rig(NtpServer());
   ASSERT_TRUE(rig.RunOnce());
 
-  EXPECT_EQ(rig.StatusBar1.Text(), "補正完了");
-  EXPECT_TRUE(rig.Button1.Enabled());
-  EXPECT_FALSE(rig.Timer2.Enabled());
+  EXPECT_EQ(rig.status_bar.Text(), "補正完了");
+  EXPECT_TRUE(rig.connect_button.Enabled());
+  EXPECT_FALSE(rig.reply_timer.Enabled());
   const auto error = rig.clock.ErrorMs();
   ASSERT_TRUE(error.has_value()) << "the run never set the clock";
   EXPECT_LE(std::abs(*error), 2.0);
-  EXPECT_NE(rig.record.LastTime, 0.0);
+  EXPECT_NE(rig.record.last_time, 0.0);
 
-  const auto lines = rig.Memo1.Lines();
+  const auto lines = rig.log.Lines();
   ASSERT_GE(lines.size(), 15u);
   EXPECT_EQ(lines[1], "NTPサーバ:" + NtpServer());
   EXPECT_EQ(lines[3], "ﾘｸｴｽﾄ送信:ServerPort=123 LocalPort=8263");
@@ -39,7 +39,7 @@ TEST(Win32SyncRun, NoServerAnswerEndsByTheTimeout) {
   // Nobody serves NTP on this loopback address; the run gives up after 5 s.
   test::SyncRunRig rig("127.0.0.2");
   ASSERT_TRUE(rig.RunOnce(20'000));
-  EXPECT_EQ(rig.StatusBar1.Text(), "サーバからの応答がありませんでした");
+  EXPECT_EQ(rig.status_bar.Text(), "サーバからの応答がありませんでした");
   EXPECT_FALSE(rig.clock.ErrorMs().has_value());
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "message_pump.h"
-#include "net/nmudp.h"
+#include "net/udp_endpoint.h"
 #include "sync/ntp_message.h"
 #include "win32/win32_clock.h"
 #include "win32/winsock_layer.h"
@@ -16,7 +16,7 @@
 namespace tempiko {
 namespace {
 
-using net::TNMUDP;
+using net::UdpEndpoint;
 using win32::WinsockLayer;
 
 struct Received {
@@ -40,7 +40,7 @@ class ClientEndpoint {
   explicit ClientEndpoint(std::int32_t local_port) : udp(WinsockLayer::Factory(), &UtcNow) {
     udp.RemotePort = 123;
     udp.SetLocalPort(local_port);
-    udp.OnDataReceived = [this](TNMUDP& sender, const net::ReceivedDatagram& datagram) {
+    udp.OnDataReceived = [this](UdpEndpoint& sender, const net::ReceivedDatagram& datagram) {
       Received r{datagram.number_bytes, datagram.from, datagram.port, GetCurrentThreadId(), {},
                  datagram.arrival,      UtcNow()};
       r.bytes.resize(sync::kMessageBufferSize);
@@ -57,7 +57,7 @@ class ClientEndpoint {
     udp.SendDatagram(request, sync::kNtpMessageSize);
   }
 
-  TNMUDP udp;
+  UdpEndpoint udp;
   std::vector<Received> received;
 };
 
@@ -133,7 +133,7 @@ TEST_F(WinsockEndpointTest, HostNameIsLookedUpAsynchronously) {
 
 TEST_F(WinsockEndpointTest, TwoDatagramsBackToBackGiveTwoEvents) {
   ClientEndpoint client(8263);
-  TNMUDP sender(WinsockLayer::Factory(), &UtcNow);
+  UdpEndpoint sender(WinsockLayer::Factory(), &UtcNow);
   sender.SetLocalPort(8264);
   sender.RemoteHost = "127.0.0.1";
   sender.RemotePort = 8263;
@@ -155,7 +155,7 @@ TEST_F(WinsockEndpointTest, PortAlreadyInUseLeavesSecondEndpointSilentlyDeaf) {
   ClientEndpoint holder(8263);
   ClientEndpoint deaf(8263);  // created without any failure
 
-  TNMUDP sender(WinsockLayer::Factory(), &UtcNow);
+  UdpEndpoint sender(WinsockLayer::Factory(), &UtcNow);
   sender.SetLocalPort(8265);
   sender.RemoteHost = "127.0.0.1";
   sender.RemotePort = 8263;
@@ -170,7 +170,7 @@ TEST_F(WinsockEndpointTest, PortAlreadyInUseLeavesSecondEndpointSilentlyDeaf) {
 
 TEST_F(WinsockEndpointTest, CloseDropsWhatWasTakenAndReceivesNothingMore) {
   ClientEndpoint client(8263);
-  TNMUDP sender(WinsockLayer::Factory(), &UtcNow);
+  UdpEndpoint sender(WinsockLayer::Factory(), &UtcNow);
   sender.SetLocalPort(8266);
   sender.RemoteHost = "127.0.0.1";
   sender.RemotePort = 8263;
@@ -187,8 +187,8 @@ TEST_F(WinsockEndpointTest, CloseDropsWhatWasTakenAndReceivesNothingMore) {
 TEST_F(WinsockEndpointTest, NullRemoteAddressSendsNothing) {
   ClientEndpoint client(8263);
   bool sent = false;
-  client.udp.OnDataSend = [&](TNMUDP&) { sent = true; };
-  EXPECT_THROW(client.SendRequest("0.0.0.0"), net::UDPSockError);
+  client.udp.OnDataSend = [&](UdpEndpoint&) { sent = true; };
+  EXPECT_THROW(client.SendRequest("0.0.0.0"), net::UdpSocketError);
   EXPECT_FALSE(sent);
 }
 

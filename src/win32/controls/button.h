@@ -9,7 +9,7 @@ namespace tempiko::win32 {
 
 // A push button. OnClick (through the port's Click) is raised when the parent routes the
 // button's BN_CLICKED to the host. A default button is the one Enter presses.
-class Win32Button : public Win32TextControl<ui::TButton> {
+class Win32Button : public Win32TextControl<ui::Button> {
  public:
   enum class Kind { kPush, kDefault };
   Win32Button(const ControlParent& parent, const ControlSpec& setup, Kind kind = Kind::kPush);
@@ -27,7 +27,7 @@ class Win32Button : public Win32TextControl<ui::TButton> {
 
 // A check box whose state the user toggles. OnClick follows the user's clicks only: setting
 // the state from the program raises nothing, as with the in-memory check box.
-class Win32CheckBox : public Win32Control<ui::TCheckBox> {
+class Win32CheckBox : public Win32Control<ui::CheckBox> {
  public:
   Win32CheckBox(const ControlParent& parent, const ControlSpec& setup);
 

@@ -9,7 +9,7 @@ namespace tempiko::win32 {
 // entry (from the list or the program) selects it and makes it the text; the user's typing
 // leaves no entry selected; the program's SetText and SetItems keep the text, and SetItems
 // selects none. The height of the bounds is the height with the list open (0: 200 pixels).
-class Win32ComboBox : public Win32TextControl<ui::TComboBox> {
+class Win32ComboBox : public Win32TextControl<ui::ComboBox> {
  public:
   Win32ComboBox(const ControlParent& parent, const ControlSpec& setup);
 

@@ -12,7 +12,7 @@ namespace tempiko::win32 {
 // A captioned frame. The controls it holds are created on the same parent window with
 // `Inside()`, which places them relative to the frame. Clicks on the frame reach the parent
 // window itself (a group box is transparent to the mouse).
-class Win32GroupBox : public Win32TextControl<ui::TTextControl> {
+class Win32GroupBox : public Win32TextControl<ui::TextControl> {
  public:
   Win32GroupBox(const ControlParent& parent, const ControlSpec& setup);
   ControlParent Inside() const { return inside_; }
@@ -23,7 +23,7 @@ class Win32GroupBox : public Win32TextControl<ui::TTextControl> {
 
 // A group box with one radio button per item, laid out in one column under the caption.
 // ItemIndex is -1 (none) to the number of items − 1.
-class Win32RadioGroup : public Win32Control<ui::TRadioGroup> {
+class Win32RadioGroup : public Win32Control<ui::RadioGroup> {
  public:
   Win32RadioGroup(const ControlParent& parent, const ControlSpec& setup,
                   const std::vector<std::string>& items);

@@ -12,7 +12,7 @@ namespace tempiko::win32 {
 // it does again after every change of text. Its colours can be set: lime on black for the
 // correction amount, aqua on black for the clock, blue or red for a link. Click, double-click
 // and mouse movement are reported.
-class Win32Label : public Win32TextControl<ui::TLabel> {
+class Win32Label : public Win32TextControl<ui::Label> {
  public:
   Win32Label(const ControlParent& parent, const ControlSpec& setup);
   ~Win32Label() override;

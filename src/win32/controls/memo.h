@@ -7,7 +7,7 @@ namespace tempiko::win32 {
 
 // The log: a multi-line read-only edit with a vertical scroll bar. Each line ends with CR LF;
 // appending a line scrolls to the end.
-class Win32Memo : public Win32Control<ui::TMemo> {
+class Win32Memo : public Win32Control<ui::Memo> {
  public:
   Win32Memo(const ControlParent& parent, const ControlSpec& setup);
 

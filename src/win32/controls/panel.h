@@ -12,7 +12,7 @@ namespace tempiko::win32 {
 // A plain child window in the face colour that holds other controls (`Inside()`), passes
 // their notifications on to the host and lets the Tab key into them. With a bevel it draws a
 // lowered outer and a raised inner edge.
-class Win32Panel : public Win32Control<ui::TControl> {
+class Win32Panel : public Win32Control<ui::Control> {
  public:
   enum class Bevel { kNone, kLoweredOuterRaisedInner };
   Win32Panel(const ControlParent& parent, const ControlSpec& setup, Bevel bevel = Bevel::kNone);

@@ -9,7 +9,7 @@ namespace tempiko::win32 {
 
 // A picture: an icon resource drawn stretched to the control's size (icons keep their
 // transparency on any background). A missing resource shows the system's application icon.
-class Win32Picture : public Win32Control<ui::TControl> {
+class Win32Picture : public Win32Control<ui::Control> {
  public:
   Win32Picture(const ControlParent& parent, const ControlSpec& setup, HINSTANCE module,
                int icon_id);

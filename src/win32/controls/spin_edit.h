@@ -27,7 +27,7 @@ std::optional<int> ParseWholeNumber(std::wstring_view text);
 // accepts digits, the two signs and the regional decimal separator. A text that is not a whole
 // number reads as the minimum; a field with limits keeps its value inside them and puts an
 // out-of-range text back inside when it loses the focus.
-class Win32SpinEdit : public Win32Control<ui::TSpinEdit> {
+class Win32SpinEdit : public Win32Control<ui::SpinEdit> {
  public:
   static constexpr UINT kFirstRepeatMs = 400;
   static constexpr UINT kRepeatMs = 100;

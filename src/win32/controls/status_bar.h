@@ -10,7 +10,7 @@ namespace tempiko::win32 {
 // A status bar with one text, in simple mode. It is not docked: it keeps the place and size it
 // was given when its parent changes size (CCS_NOPARENTALIGN | CCS_NORESIZE), so it stays under
 // the left half while the details area is open.
-class Win32StatusBar : public Win32Control<ui::TStatusBar> {
+class Win32StatusBar : public Win32Control<ui::StatusBar> {
  public:
   Win32StatusBar(const ControlParent& parent, const ControlSpec& setup);
 

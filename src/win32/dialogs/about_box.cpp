@@ -23,7 +23,7 @@ void OpenWithShell(HWND window, const std::wstring& target) {
 
 }  // namespace
 
-struct TAboutBox::Controls {
+struct AboutBox::Controls {
   explicit Controls(HWND dialog) : host(dialog) {}
   ControlHost host;
   std::unique_ptr<Win32Panel> panel;
@@ -34,31 +34,31 @@ struct TAboutBox::Controls {
   std::unique_ptr<Win32Button> ok;
 };
 
-TAboutBox::TAboutBox(HINSTANCE module, int icon_id)
+AboutBox::AboutBox(HINSTANCE module, int icon_id)
     : module_(module), icon_id_(icon_id), open_link_(&OpenWithShell) {}
 
-TAboutBox::~TAboutBox() = default;
+AboutBox::~AboutBox() = default;
 
-INT_PTR TAboutBox::ShowModal(HWND owner) {
+INT_PTR AboutBox::ShowModal(HWND owner) {
   // An empty template: the controls are created in pixels once the box exists, so that the
   // layout is exact at every DPI.
   DialogTemplate layout(DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, kAboutCaption, 0, 0);
   owner_ = owner;
-  return DialogBoxIndirectParamW(module_, layout.get(), owner, &TAboutBox::DialogProc,
+  return DialogBoxIndirectParamW(module_, layout.get(), owner, &AboutBox::DialogProc,
                                  reinterpret_cast<LPARAM>(this));
 }
 
-INT_PTR CALLBACK TAboutBox::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR CALLBACK AboutBox::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<TAboutBox*>(lparam);
+    auto* self = reinterpret_cast<AboutBox*>(lparam);
     SetWindowLongPtrW(dialog, DWLP_USER, lparam);
     self->dialog_ = dialog;
   }
-  auto* self = reinterpret_cast<TAboutBox*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrW(dialog, DWLP_USER));
   return self ? self->Handle(message, wparam, lparam) : FALSE;
 }
 
-INT_PTR TAboutBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR AboutBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   if (controls_) {
     LRESULT result = 0;
     if (controls_->host.Route(message, wparam, lparam, &result)) {
@@ -102,7 +102,7 @@ INT_PTR TAboutBox::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-void TAboutBox::CreateControls() {
+void AboutBox::CreateControls() {
   controls_ = std::make_unique<Controls>(dialog_);
   Controls& c = *controls_;
   c.panel = std::make_unique<Win32Panel>(
@@ -134,7 +134,7 @@ void TAboutBox::CreateControls() {
   c.ok->OnClick = [this] { EndDialog(dialog_, IDOK); };
 }
 
-void TAboutBox::ShowLinksBlue() {
+void AboutBox::ShowLinksBlue() {
   if (!controls_)
     return;
   for (Win32Label* link : {controls_->home_page.get(), controls_->mail.get()}) {
@@ -143,7 +143,7 @@ void TAboutBox::ShowLinksBlue() {
   }
 }
 
-void TAboutBox::PlaceWindow(HWND owner) {
+void AboutBox::PlaceWindow(HWND owner) {
   // The client area the layout needs at this DPI, centred on the screen that holds the owner.
   const ControlHost& host = controls_->host;
   RECT frame{

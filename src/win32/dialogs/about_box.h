@@ -28,16 +28,16 @@ inline constexpr COLORREF kHoverColor = RGB(255, 0, 0);  // red
 // The version box, created for one showing: the program's icon, name and version, and two
 // links (the home page and the mail address) that turn red under the mouse, blue again over
 // the panel or the background, and are opened through the shell when clicked.
-class TAboutBox {
+class AboutBox {
  public:
   // Opens a link's text (the window to own any message, the text). Tests replace it.
   using LinkOpener = std::function<void(HWND, const std::wstring&)>;
 
   // `module` and `icon_id` name the program's icon resource.
-  TAboutBox(HINSTANCE module, int icon_id);
-  ~TAboutBox();
-  TAboutBox(const TAboutBox&) = delete;
-  TAboutBox& operator=(const TAboutBox&) = delete;
+  AboutBox(HINSTANCE module, int icon_id);
+  ~AboutBox();
+  AboutBox(const AboutBox&) = delete;
+  AboutBox& operator=(const AboutBox&) = delete;
 
   void SetLinkOpener(LinkOpener opener) { open_link_ = std::move(opener); }
 

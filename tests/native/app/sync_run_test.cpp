@@ -75,9 +75,11 @@ NtpReplyFields ReplyOf(int receive_ms, int transmit_ms) {
 class SyncRunTest : public ::testing::Test {
  protected:
   SyncRunTest() {
-    Button1.OnClick = [this] { run.Start(ComboBox1.Text()); };  // as the main window binds it
-    NMUDP1.SetLocalPort(8263);
-    NMUDP1.StartListening();
+    connect_button.OnClick = [this] {
+      run.Start(server_box.Text());
+    };  // as the main window binds it
+    client_endpoint.SetLocalPort(8263);
+    client_endpoint.StartListening();
     resolver.hosts[kServerName] = kServerAddress;
     SetUtcNow(kT1);
     clock.TakeBase();  // as the main window does when it is created
@@ -92,8 +94,8 @@ class SyncRunTest : public ::testing::Test {
 
   // Types the server and presses Connect; the worker runs to its end at once.
   void StartRun(const std::string& server = kServerName) {
-    ComboBox1.Type(server);
-    Button1.Click();
+    server_box.Type(server);
+    connect_button.Click();
   }
 
   // The datagram reaches port 8263 `arrival_ms` after T1.
@@ -108,26 +110,28 @@ class SyncRunTest : public ::testing::Test {
   // A reply that sets the clock with the default tolerance.
   void DeliverGoodReply() { Deliver(ReplyOf(3050, 3052)); }
 
-  std::vector<std::string> Log() const { return Memo1.Lines(); }
-  std::size_t LogSize() const { return Memo1.Lines().size(); }
-  bool TimeoutArmed() const { return Timer2.Enabled() && timers.DueTime(Timer2).has_value(); }
+  std::vector<std::string> Log() const { return log.Lines(); }
+  std::size_t LogSize() const { return log.Lines().size(); }
+  bool TimeoutArmed() const {
+    return reply_timer.Enabled() && timers.DueTime(reply_timer).has_value();
+  }
 
   // Ports. Those others refer to come first.
   fakes::ThreadRoles roles;
   fakes::VirtualTimerHost timers{&roles};
-  fakes::WatchedButton Button1{roles, "Button1", "接続"};
-  fakes::WatchedComboBox ComboBox1{roles, "ComboBox1"};
-  fakes::WatchedLabel Label1{roles, "Label1", kNotSent};
-  fakes::WatchedLabel Label4{roles, "Label4", "clock"};
-  fakes::WatchedStatusBar StatusBar1{roles, "StatusBar1"};
-  fakes::WatchedMemo Memo1{roles, "Memo1"};
-  fakes::WatchedSpinEdit SpinEdit1{roles, "SpinEdit1", 200};
-  loop::Timer Timer2{timers, 30000, false};
+  fakes::WatchedButton connect_button{roles, "Button1", "接続"};
+  fakes::WatchedComboBox server_box{roles, "ComboBox1"};
+  fakes::WatchedLabel offset_label{roles, "Label1", kNotSent};
+  fakes::WatchedLabel clock_label{roles, "Label4", "clock"};
+  fakes::WatchedStatusBar status_bar{roles, "StatusBar1"};
+  fakes::WatchedMemo log{roles, "Memo1"};
+  fakes::WatchedSpinEdit tolerance_field{roles, "SpinEdit1", 200};
+  loop::Timer reply_timer{timers, 30000, false};
   fakes::FakeSockets sockets;
   fakes::FakeClock system_clock;
   ClockReader clock{system_clock};
   // Stamps each datagram with the run's own clock reading, as the main window wires it.
-  net::TNMUDP NMUDP1{sockets.Factory(), [this] { return clock.UtcNow(); }};
+  net::UdpEndpoint client_endpoint{sockets.Factory(), [this] { return clock.UtcNow(); }};
   fakes::ScriptedHostResolver resolver;
   fakes::InlineWindowThread window{roles};
   fakes::FakeWorkerStarter workers{roles};
@@ -136,16 +140,16 @@ class SyncRunTest : public ::testing::Test {
   CorrectionRecord record;
   fakes::FakeDialLink dial;
   fakes::FakeRelayQueue relay;
-  app::RunPresenter presenter{{.connect_button = Button1,
-                               .offset_label = Label1,
-                               .clock_label = Label4,
-                               .status_bar = StatusBar1,
-                               .log = Memo1,
-                               .tolerance_ms = SpinEdit1},
+  app::RunPresenter presenter{{.connect_button = connect_button,
+                               .offset_label = offset_label,
+                               .clock_label = clock_label,
+                               .status_bar = status_bar,
+                               .log = log,
+                               .tolerance_ms = tolerance_field},
                               locale};
   SyncRun run{{.view = presenter,
-               .reply_timer = Timer2,
-               .endpoint = NMUDP1,
+               .reply_timer = reply_timer,
+               .endpoint = client_endpoint,
                .clock = clock,
                .resolver = resolver,
                .window = window,
@@ -179,20 +183,20 @@ TEST_F(SyncRunTest, WorkedExampleSetsTheClockAndLogsEveryLine) {
                                  "往復遅延時間:00:00:00.098", "誤差:00:00:03.001", kCorrected));
   // The new time is the reading at the reply plus the offset.
   EXPECT_THAT(system_clock.SystemTimeSettings(), ElementsAre(FieldsAfterT1(100 + 3001)));
-  EXPECT_EQ(Label1.Text(), "-00:00:03.001");
-  EXPECT_EQ(Label4.Text(), "2020/01/01 21:00:00");
-  EXPECT_EQ(StatusBar1.Text(), kCorrected);
-  EXPECT_EQ(record.LastTime, system_clock.LocalNow());
+  EXPECT_EQ(offset_label.Text(), "-00:00:03.001");
+  EXPECT_EQ(clock_label.Text(), "2020/01/01 21:00:00");
+  EXPECT_EQ(status_bar.Text(), kCorrected);
+  EXPECT_EQ(record.last_time, system_clock.LocalNow());
   EXPECT_EQ(run.T1(), kT1);
   EXPECT_EQ(run.DialResult(), drOnline);
-  EXPECT_TRUE(Button1.Enabled());
-  EXPECT_FALSE(Timer2.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
   EXPECT_FALSE(run.RunInProgress());
 }
 
 TEST_F(SyncRunTest, RequestIs0x23And47ZerosToPort123OfTheServer) {
-  StatusBar1.SetText("old status");
-  Label1.SetText("+00:00:09.000");
+  status_bar.SetText("old status");
+  offset_label.SetText("+00:00:09.000");
   StartRun();
 
   ASSERT_THAT(sockets.sent, SizeIs(1));
@@ -202,16 +206,16 @@ TEST_F(SyncRunTest, RequestIs0x23And47ZerosToPort123OfTheServer) {
   EXPECT_EQ(sockets.sent[0].address, kServerAddress);
   EXPECT_EQ(sockets.sent[0].port, kNtpPort);
   // About to wait for the reply: Connect off, the timeout armed, the offset label reset.
-  EXPECT_FALSE(Button1.Enabled());
+  EXPECT_FALSE(connect_button.Enabled());
   EXPECT_TRUE(TimeoutArmed());
-  EXPECT_EQ(Label1.Text(), kNotSent);
-  EXPECT_EQ(StatusBar1.Text(), "");
+  EXPECT_EQ(offset_label.Text(), kNotSent);
+  EXPECT_EQ(status_bar.Text(), "");
   EXPECT_TRUE(run.RunInProgress());
 }
 
 TEST_F(SyncRunTest, ConstructionLeavesTheTimeoutOffAt30000Ms) {
-  EXPECT_FALSE(Timer2.Enabled());
-  EXPECT_EQ(Timer2.Interval(), 30000u);
+  EXPECT_FALSE(reply_timer.Enabled());
+  EXPECT_EQ(reply_timer.Interval(), 30000u);
   EXPECT_FALSE(run.RunInProgress());
 }
 
@@ -237,12 +241,12 @@ class JudgementTest : public SyncRunTest, public ::testing::WithParamInterface<J
 
 TEST_P(JudgementTest, DelayAndToleranceDecideTheCorrection) {
   const JudgementCase& c = GetParam();
-  SpinEdit1.SetValue(c.tolerance_ms);
-  record.LastTime = 40000.5;
+  tolerance_field.SetValue(c.tolerance_ms);
+  record.last_time = 40000.5;
   StartRun();
   Deliver(ReplyOf(c.receive_ms, c.transmit_ms), c.arrival_ms);
 
-  EXPECT_EQ(StatusBar1.Text(), c.status);
+  EXPECT_EQ(status_bar.Text(), c.status);
   EXPECT_EQ(Log().back(), c.status);
   if (c.offset_line) {
     EXPECT_THAT(Log(), Contains(*c.offset_line));
@@ -252,17 +256,17 @@ TEST_P(JudgementTest, DelayAndToleranceDecideTheCorrection) {
   const auto settings = system_clock.SystemTimeSettings();
   if (c.setting) {
     EXPECT_THAT(settings, ElementsAre(*c.setting));
-    EXPECT_EQ(record.LastTime, system_clock.LocalNow());
+    EXPECT_EQ(record.last_time, system_clock.LocalNow());
   } else {
     EXPECT_THAT(settings, IsEmpty());
-    EXPECT_EQ(record.LastTime, 40000.5);
-    EXPECT_EQ(Label1.Text(), kNotSent);
+    EXPECT_EQ(record.last_time, 40000.5);
+    EXPECT_EQ(offset_label.Text(), kNotSent);
   }
   if (!c.label.empty()) {
-    EXPECT_EQ(Label1.Text(), c.label);
+    EXPECT_EQ(offset_label.Text(), c.label);
   }
-  EXPECT_TRUE(Button1.Enabled());
-  EXPECT_FALSE(Timer2.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
 }
 
 // Offsets are (T2 − T1 + T3 − T4) / 2: with T2 = T3 = x + 5 and T4 = 10, the offset is x.
@@ -309,9 +313,9 @@ class ArrivalTest : public SyncRunTest, public ::testing::WithParamInterface<Arr
 // instant, and only the correction itself reads the clock again.
 TEST_P(ArrivalTest, T4IsTheInstantTheReplyLeftTheSocket) {
   const ArrivalCase& c = GetParam();
-  SpinEdit1.SetValue(0);
+  tolerance_field.SetValue(0);
   StartRun();
-  Memo1.after_append = [this, &c] { system_clock.Advance(c.per_log_line_ms); };
+  log.after_append = [this, &c] { system_clock.Advance(c.per_log_line_ms); };
   SetUtcNow(AfterT1(c.handler_ms));
   fakes::IncomingDatagram datagram{fakes::DatagramOf(BuildNtpReply(ReplyOf(3050, 3052))),
                                    kServerAddress, kNtpPort};
@@ -320,7 +324,7 @@ TEST_P(ArrivalTest, T4IsTheInstantTheReplyLeftTheSocket) {
   }
   sockets.incoming.push_back(datagram);
   sockets.DeliverAllReadable();
-  Memo1.after_append = nullptr;
+  log.after_append = nullptr;
 
   EXPECT_THAT(Log(), Contains("Destination Timestamp(UTC):2020/01/01 12:00:00.100"));
   EXPECT_THAT(Log(), Contains("往復遅延時間:00:00:00.098"));
@@ -340,7 +344,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ArrivalTest,
 
 // An odd delay makes a half-millisecond offset, so this case stands apart from the table.
 TEST_F(SyncRunTest, DelayOf1999MsGoesOnToTheTolerance) {
-  SpinEdit1.SetValue(0);
+  tolerance_field.SetValue(0);
   StartRun();
   Deliver(ReplyOf(1000, 1000), 1999);
   EXPECT_THAT(Log(), Contains("往復遅延時間:00:00:01.999"));
@@ -350,7 +354,7 @@ TEST_F(SyncRunTest, DelayOf1999MsGoesOnToTheTolerance) {
 // The clock takes whole milliseconds: the run sets the one its corrected time reaches next,
 // at the moment it reaches it, instead of rounding a time that has a fraction.
 TEST_F(SyncRunTest, ClockIsSetOnTheWholeMillisecondTheCorrectedTimeReaches) {
-  SpinEdit1.SetValue(0);
+  tolerance_field.SetValue(0);
   StartRun();
   // The reply arrives 100.4 ms after T1: the offset is 3000.8 ms, the corrected time has a
   // fraction of a millisecond, and a precise clock moves on 10 µs at each reading.
@@ -386,21 +390,21 @@ class TimeoutIntervalTest : public SyncRunTest,
 
 TEST_P(TimeoutIntervalTest, DialResultSetsTheIntervalAndTheTimeoutEndsTheRun) {
   const TimeoutCase& c = GetParam();
-  Timer2.SetInterval(7000);  // as an earlier run left it
+  reply_timer.SetInterval(7000);  // as an earlier run left it
   dial.dial_result = c.dial_result;
   StartRun();
-  ASSERT_EQ(Timer2.Interval(), c.interval_ms);
+  ASSERT_EQ(reply_timer.Interval(), c.interval_ms);
   const std::size_t lines = LogSize();
 
   timers.Advance(c.interval_ms - 1);
   EXPECT_EQ(LogSize(), lines);
-  EXPECT_FALSE(Button1.Enabled());
+  EXPECT_FALSE(connect_button.Enabled());
 
   timers.Advance(1);
   EXPECT_EQ(Log().back(), kNoResponse);
-  EXPECT_EQ(StatusBar1.Text(), kNoResponse);
-  EXPECT_TRUE(Button1.Enabled());
-  EXPECT_FALSE(Timer2.Enabled());
+  EXPECT_EQ(status_bar.Text(), kNoResponse);
+  EXPECT_TRUE(connect_button.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
   EXPECT_EQ(relay.clears, 1);
   EXPECT_FALSE(run.RunInProgress());
   EXPECT_EQ(shell.closes, 0);
@@ -425,7 +429,7 @@ TEST_F(SyncRunTest, TimeoutAfterTheReplyChangesNothing) {
 
   EXPECT_EQ(Log(), lines);
   EXPECT_EQ(shell.closes, 1);
-  EXPECT_TRUE(Button1.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
   EXPECT_EQ(relay.clears, 0);
 }
 
@@ -441,8 +445,8 @@ TEST_F(SyncRunTest, ReplyHandledBeforeTheWorkerArmsTheTimeoutLeavesItOff) {
   window.before_action = nullptr;
 
   EXPECT_EQ(Log().back(), kCorrected);
-  EXPECT_FALSE(Timer2.Enabled());
-  EXPECT_EQ(Timer2.Interval(), 5000u);
+  EXPECT_FALSE(reply_timer.Enabled());
+  EXPECT_EQ(reply_timer.Interval(), 5000u);
   const std::size_t lines = LogSize();
   timers.Advance(60000);
   EXPECT_EQ(LogSize(), lines);
@@ -461,8 +465,8 @@ TEST_F(SyncRunTest, ReplyHandledBeforeTheEndpointReportsTheSendIsStillTheReply) 
 
   EXPECT_EQ(Log().back(), kCorrected);
   EXPECT_THAT(system_clock.SystemTimeSettings(), SizeIs(1));
-  EXPECT_FALSE(Timer2.Enabled());
-  EXPECT_TRUE(Button1.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
 }
 
 // --- Replies that are not used ---
@@ -495,12 +499,12 @@ TEST_P(RejectedReplyTest, IsReportedAndTheRunEndsByItsTimeout) {
   EXPECT_EQ(LogSize(), request_lines + 10);  // the report alone
   EXPECT_THAT(Log().back(), StartsWith("Transmit Timestamp(UTC):"));
   EXPECT_THAT(system_clock.SystemTimeSettings(), IsEmpty());
-  EXPECT_FALSE(Button1.Enabled());
+  EXPECT_FALSE(connect_button.Enabled());
   EXPECT_TRUE(TimeoutArmed());
 
   timers.Advance(5000);
   EXPECT_EQ(Log().back(), kNoResponse);
-  EXPECT_TRUE(Button1.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RejectedReplyTest,
@@ -621,10 +625,10 @@ TEST_P(UnresolvableServerTest, EndsTheRunWithServerNotFound) {
   StartRun(GetParam());
 
   EXPECT_THAT(Log(), ElementsAre(kServerNotFound));
-  EXPECT_EQ(StatusBar1.Text(), kServerNotFound);
+  EXPECT_EQ(status_bar.Text(), kServerNotFound);
   EXPECT_THAT(sockets.sent, IsEmpty());
-  EXPECT_TRUE(Button1.Enabled());
-  EXPECT_FALSE(Timer2.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
   EXPECT_FALSE(run.RunInProgress());
   EXPECT_EQ(shell.closes, 1);  // an unattended start ends with its run
   EXPECT_EQ(relay.clears, 0);
@@ -636,7 +640,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, UnresolvableServerTest,
 TEST_F(SyncRunTest, EmptyServerBoxDoesNothing) {
   StartRun("");
   EXPECT_EQ(workers.started, 0);
-  EXPECT_TRUE(Button1.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
   EXPECT_THAT(Log(), IsEmpty());
   EXPECT_FALSE(run.RunInProgress());
   EXPECT_EQ(shell.closes, 0);
@@ -657,11 +661,11 @@ TEST_F(SyncRunTest, AddressTheEndpointCannotUseEndsTheRunAsInvalidHost) {
   StartRun("255.255.255.255");
 
   EXPECT_EQ(Log().back(), kServerNotFound);
-  EXPECT_EQ(StatusBar1.Text(), kServerNotFound);
+  EXPECT_EQ(status_bar.Text(), kServerNotFound);
   EXPECT_THAT(sockets.sent, IsEmpty());
-  EXPECT_TRUE(Button1.Enabled());
-  EXPECT_FALSE(Timer2.Enabled());
-  EXPECT_FALSE(timers.DueTime(Timer2).has_value());
+  EXPECT_TRUE(connect_button.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
+  EXPECT_FALSE(timers.DueTime(reply_timer).has_value());
   EXPECT_EQ(relay.clears, 1);
   EXPECT_FALSE(run.RunInProgress());
 
@@ -676,16 +680,16 @@ TEST_F(SyncRunTest, AddressTheEndpointCannotUseEndsTheRunAsInvalidHost) {
 TEST_F(SyncRunTest, TriggerDuringARunStartsNoSecondOne) {
   workers.hold = true;
   StartRun();
-  Button1.Click();  // the periodic timer, the watcher or a relay request presses it too
+  connect_button.Click();  // the periodic timer, the watcher or a relay request presses it too
   EXPECT_EQ(workers.started, 1);
 
   workers.RunHeld();
-  Button1.Click();  // awaiting the reply
+  connect_button.Click();  // awaiting the reply
   EXPECT_EQ(workers.started, 1);
   EXPECT_THAT(sockets.sent, SizeIs(1));
 
   DeliverGoodReply();
-  Button1.Click();
+  connect_button.Click();
   EXPECT_EQ(workers.started, 2);
 }
 
@@ -710,11 +714,11 @@ TEST_P(WorkerFailureTest, IsShownAndConnectIsUsableAgain) {
   dial.dial_failure = c.dial_failure;
   StartRun(c.typed);
 
-  EXPECT_EQ(StatusBar1.Text(), c.status);
+  EXPECT_EQ(status_bar.Text(), c.status);
   EXPECT_EQ(Log().back(), c.status);
   EXPECT_THAT(sockets.sent, IsEmpty());
-  EXPECT_TRUE(Button1.Enabled());
-  EXPECT_FALSE(Timer2.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
   EXPECT_FALSE(run.RunInProgress());
 
   dial.dial_failure.clear();
@@ -756,7 +760,7 @@ TEST_P(ClockSettingTest, RefusalIsReportedAndChangesNothing) {
   system_clock.SetPlatformId(fakes::FakeClock::kPlatformWin9x);
   system_clock.SetTickCount(1000);
   clock.TakeBase();  // T1 exactly
-  record.LastTime = 40000.5;
+  record.last_time = 40000.5;
   system_clock.SetSettingError(c.error);
   shell.first_argument = "-d";
   StartRun();
@@ -764,23 +768,23 @@ TEST_P(ClockSettingTest, RefusalIsReportedAndChangesNothing) {
   DeliverGoodReply();
 
   EXPECT_THAT(system_clock.SystemTimeSettings(), ElementsAre(FieldsAfterT1(100 + 3001)));
-  EXPECT_EQ(StatusBar1.Text(), c.status);
+  EXPECT_EQ(status_bar.Text(), c.status);
   EXPECT_EQ(Log().back(), c.status);
-  EXPECT_TRUE(Button1.Enabled());
-  EXPECT_FALSE(Timer2.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
   EXPECT_EQ(shell.closes, 1);
 
   system_clock.SetTickCount(1001);
   const DateTime reading = clock.UtcNow();
   if (c.error == 0) {
-    EXPECT_EQ(Label1.Text(), "-00:00:03.001");
-    EXPECT_EQ(record.LastTime, system_clock.LocalNow());
+    EXPECT_EQ(offset_label.Text(), "-00:00:03.001");
+    EXPECT_EQ(record.last_time, system_clock.LocalNow());
     EXPECT_EQ(SplitDateTime(reading), FieldsAfterT1(101));  // from the base taken at the reply
   } else {
     EXPECT_THAT(Log(), Not(Contains(kCorrected)));
-    EXPECT_EQ(Label1.Text(), kNotSent);
-    EXPECT_EQ(Label4.Text(), "clock");
-    EXPECT_EQ(record.LastTime, 40000.5);
+    EXPECT_EQ(offset_label.Text(), kNotSent);
+    EXPECT_EQ(clock_label.Text(), "clock");
+    EXPECT_EQ(record.last_time, 40000.5);
     EXPECT_EQ(SplitDateTime(reading), FieldsAfterT1(1));  // still from the old base
   }
 }
@@ -812,7 +816,7 @@ class UnattendedRunTest : public SyncRunTest,
 
 TEST_P(UnattendedRunTest, ClosesOnceTheReplyIsEvaluatedOrTimedOut) {
   const UnattendedCase& c = GetParam();
-  SpinEdit1.SetValue(5000);
+  tolerance_field.SetValue(5000);
   StartRun();
   shell.first_argument = "-d";  // read afresh at the end of the run
   if (c.reply) {
@@ -820,7 +824,7 @@ TEST_P(UnattendedRunTest, ClosesOnceTheReplyIsEvaluatedOrTimedOut) {
   }
   timers.Advance(5000);
   EXPECT_EQ(shell.closes, c.closes);
-  EXPECT_TRUE(Button1.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -881,7 +885,7 @@ TEST_F(SyncRunTest, DialDecisionStopEndsTheRunBeforeAnything) {
   StartRun();
   EXPECT_THAT(Log(), IsEmpty());
   EXPECT_THAT(sockets.sent, IsEmpty());
-  EXPECT_TRUE(Button1.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
   EXPECT_FALSE(run.RunInProgress());
   EXPECT_THAT(resolver.lookups, IsEmpty());
 }
@@ -950,8 +954,8 @@ TEST_F(SyncRunTest, ReplyGoesToWaitingRelayClientsInsteadOfTheClock) {
   EXPECT_EQ(relay.forwarded[0], BuildNtpReply(reply));
   EXPECT_EQ(LogSize(), lines);  // no report of ours
   EXPECT_THAT(system_clock.SystemTimeSettings(), IsEmpty());
-  EXPECT_TRUE(Button1.Enabled());
-  EXPECT_FALSE(Timer2.Enabled());
+  EXPECT_TRUE(connect_button.Enabled());
+  EXPECT_FALSE(reply_timer.Enabled());
   EXPECT_FALSE(run.RunInProgress());
   EXPECT_EQ(shell.closes, 1);  // an unattended start ends with its run, forwarded or not
 }

@@ -35,11 +35,11 @@ class MemoryTextControl : public MemoryControl<Base> {
   std::string text_;
 };
 
-using MemoryButton = MemoryTextControl<TButton>;
-using MemoryLabel = MemoryTextControl<TLabel>;
-using MemoryStatusBar = MemoryTextControl<TStatusBar>;
+using MemoryButton = MemoryTextControl<Button>;
+using MemoryLabel = MemoryTextControl<Label>;
+using MemoryStatusBar = MemoryTextControl<StatusBar>;
 
-class MemoryComboBox : public MemoryTextControl<TComboBox> {
+class MemoryComboBox : public MemoryTextControl<ComboBox> {
  public:
   std::vector<std::string> Items() const override { return items_; }
   void SetItems(const std::vector<std::string>& items) override {
@@ -63,7 +63,7 @@ class MemoryComboBox : public MemoryTextControl<TComboBox> {
   int index_ = -1;
 };
 
-class MemoryMemo : public MemoryControl<TMemo> {
+class MemoryMemo : public MemoryControl<Memo> {
  public:
   void Append(const std::string& line) override { lines_.push_back(line); }
   std::vector<std::string> Lines() const override { return lines_; }
@@ -72,7 +72,7 @@ class MemoryMemo : public MemoryControl<TMemo> {
   std::vector<std::string> lines_;
 };
 
-class MemorySpinEdit : public MemoryControl<TSpinEdit> {
+class MemorySpinEdit : public MemoryControl<SpinEdit> {
  public:
   // Limits of 0/0 mean none, as in a field without bounds.
   MemorySpinEdit(int value = 0, int min = 0, int max = 0) : min_(min), max_(max) {
@@ -89,7 +89,7 @@ class MemorySpinEdit : public MemoryControl<TSpinEdit> {
   int value_ = 0;
 };
 
-class MemoryCheckBox : public MemoryControl<TCheckBox> {
+class MemoryCheckBox : public MemoryControl<CheckBox> {
  public:
   bool Checked() const override { return checked_; }
   void SetChecked(bool checked) override { checked_ = checked; }
@@ -98,7 +98,7 @@ class MemoryCheckBox : public MemoryControl<TCheckBox> {
   bool checked_ = false;
 };
 
-class MemoryRadioGroup : public MemoryControl<TRadioGroup> {
+class MemoryRadioGroup : public MemoryControl<RadioGroup> {
  public:
   explicit MemoryRadioGroup(int items = 2, int index = 0) : items_(items), index_(index) {}
   int ItemIndex() const override { return index_; }

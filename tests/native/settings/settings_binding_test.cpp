@@ -108,7 +108,7 @@ TEST(SettingsBinding, ATypedServerIsCollectedOnlyWithNoEntrySelected) {
   EXPECT_EQ(typed.typed_server, "my.own.server");
 }
 
-// The relay option handler runs as a click on CheckBox1 or an edit of SpinEdit3 would: once
+// The relay option handler runs as a click on relay_box or an edit of period_field would: once
 // for each control that the settings change.
 TEST(SettingsBinding, TheRelayHandlerRunsForEachChange) {
   const struct {

@@ -45,8 +45,8 @@ TEST_F(SimpleCorrectionTest, ZeroCorrectionSetsTheNearestWholeMinute) {
     clock.SetLocalNow(c.now);
     correction.ZeroCorrection();
     EXPECT_THAT(clock.LocalTimeSettings(), ElementsAre(c.set));
-    EXPECT_TRUE(record.HasLastTime);
-    EXPECT_EQ(record.LastTime, c.now);  // the clock of the fake does not move
+    EXPECT_TRUE(record.has_last_time);
+    EXPECT_EQ(record.last_time, c.now);  // the clock of the fake does not move
   }
 }
 
@@ -78,7 +78,7 @@ TEST_F(SimpleCorrectionTest, DriftCorrectionMovesTheClockByTheRateTimesTheDays) 
     clock.SetLocalNow(kNoon);
     correction.ApplySimpleCorrection(c.since, c.rate);
     EXPECT_EQ(clock.LocalTimeSettings(), c.set) << c.rate << " " << c.since;
-    EXPECT_EQ(record.LastTime, c.set.empty() ? c.since : kNoon);
+    EXPECT_EQ(record.last_time, c.set.empty() ? c.since : kNoon);
   }
 }
 
@@ -91,8 +91,8 @@ TEST_F(SimpleCorrectionTest, ARefusedSettingIsReportedAndRenewsNothing) {
     correction_.ZeroCorrection();
     correction_.ApplySimpleCorrection(kNoon - 1, 1000);
     EXPECT_THAT(refusals_, ElementsAre(error, error));
-    EXPECT_EQ(record_.LastTime, 0);
-    EXPECT_FALSE(record_.HasLastTime);
+    EXPECT_EQ(record_.last_time, 0);
+    EXPECT_FALSE(record_.has_last_time);
   }
 }
 
@@ -107,7 +107,7 @@ TEST_F(SimpleCorrectionTest, TheSimpleCorrectionStart) {
   record_ = {kNoon - 1, true};
   EXPECT_TRUE(RunSimpleCorrectionStart(correction_, 500, record_));
   EXPECT_THAT(clock_.LocalTimeSettings(), ElementsAre(CalendarFields{2020, 1, 1, 12, 0, 0, 500}));
-  EXPECT_EQ(record_.LastTime, kNoon);
+  EXPECT_EQ(record_.last_time, kNoon);
 }
 
 }  // namespace

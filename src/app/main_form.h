@@ -13,8 +13,8 @@
 #include "loop/threads.h"
 #include "loop/timer.h"
 #include "net/host_resolver.h"
-#include "net/nmudp.h"
 #include "net/socket_layer.h"
+#include "net/udp_endpoint.h"
 #include "sync/clock_reader.h"
 #include "sync/correction_record.h"
 #include "sync/dial_link.h"
@@ -29,7 +29,7 @@ namespace tempiko::app {
 
 // What the main window's logic stands on: its controls, the window system around them, the
 // event loop's timers and threads, the clock, the network and the settings file.
-struct Form1Ports {
+struct MainFormPorts {
   MainControls controls;
   WindowShell& shell;
   loop::TimerHost& timers;
@@ -37,7 +37,8 @@ struct Form1Ports {
   loop::WorkerStarter& workers;
   sync::SystemClock& clock;
   net::HostResolver& resolver;
-  net::SocketLayerFactory sockets;  // makes the socket layer of NMUDP1 and of NMUDP2
+  net::SocketLayerFactory
+      sockets;  // makes the socket layer of client_endpoint and of relay_endpoint
   SettingsFile& settings;
   const sync::Locale& locale;
   // The server list the window starts with when the settings file lists none.
@@ -57,23 +58,23 @@ struct MenuItem {
 // timers, the two UDP endpoints, the synchronisation run, the simple correction, the record
 // of the last clock setting, the display pattern and the tray icon's state. The window
 // routes every event to the handler of the same name, on the window thread.
-class TForm1 final : public sync::ProgramShell {
+class MainForm final : public sync::ProgramShell {
  public:
   // Command identifiers are multiples of 16 below 0xF000: the system menu keeps the low four
   // bits of WM_SYSCOMMAND for itself and uses the values from 0xF000 for its own commands.
-  static constexpr int kHelp1Command = 0x0100;
-  static constexpr int kAbout1Command = 0x0110;
-  static constexpr int kN3Command = 0x0130;
-  static constexpr int kExit1Command = 0x0150;
+  static constexpr int kHelpCommand = 0x0100;
+  static constexpr int kAboutCommand = 0x0110;
+  static constexpr int kShowCommand = 0x0130;
+  static constexpr int kExitCommand = 0x0150;
   // The tray menu, in order. Its first two items are also appended to the window's system
   // menu, with their captions and command identifiers.
-  static constexpr std::array<MenuItem, 6> kPopupMenu1 = {{
-      {"Help1", "ヘルプ", kHelp1Command},
-      {"About1", "バージョン情報", kAbout1Command},
+  static constexpr std::array<MenuItem, 6> kTrayMenu = {{
+      {"Help1", "ヘルプ", kHelpCommand},
+      {"About1", "バージョン情報", kAboutCommand},
       {"N2", "-", 0x0120},
-      {"N3", "設定", kN3Command},
+      {"N3", "設定", kShowCommand},
       {"N4", "-", 0x0140},
-      {"Exit1", "終了", kExit1Command},
+      {"Exit1", "終了", kExitCommand},
   }};
   static constexpr int kSystemMenuEntries = 2;
 
@@ -89,26 +90,27 @@ class TForm1 final : public sync::ProgramShell {
   static constexpr int kNarrowWidth = 297;  // client width without the details area
   static constexpr int kWideWidth = 569;    // and with it
 
-  // Makes the timers (Timer1 running), the endpoints (NMUDP1: local port 8263 to port 123;
-  // NMUDP2: local port 123 to port 8263), the run and the simple correction. A socket library
-  // that cannot be started throws net::UDPSockError.
-  explicit TForm1(const Form1Ports& ports);
-  ~TForm1() override;
-  TForm1(const TForm1&) = delete;
-  TForm1& operator=(const TForm1&) = delete;
+  // Makes the timers (clock_timer running), the endpoints (client_endpoint: local port 8263 to port
+  // 123; relay_endpoint: local port 123 to port 8263), the run and the simple correction. A socket
+  // library that cannot be started throws net::UdpSocketError.
+  explicit MainForm(const MainFormPorts& ports);
+  ~MainForm() override;
+  MainForm(const MainForm&) = delete;
+  MainForm& operator=(const MainForm&) = delete;
 
   // --- The window's events ---
   // Creation: loads the settings, shows the last setting on the status line, fills the
   // connection box, hides to the tray in tray mode, finds OwnAddress, takes the clock's base.
-  void FormCreate();
-  void FormShow();
+  void OnCreate();
+  void OnShow();
   // Under "-d" or "-s" the whole application is minimised each time the window is activated.
-  void FormActivate();
-  // A click on the background, a group box, Label1 to Label3, Image2 or the status bar.
-  void FormClick();
+  void OnActivate();
+  // A click on the background, a group box, offset_label to clock_caption, computer_picture or the
+  // status bar.
+  void OnBackgroundClick();
   // Saves the settings; a failed write is shown and refuses the close.
-  bool FormCloseQuery();
-  void FormDestroy();
+  bool OnCloseQuery();
+  void OnDestroy();
   // The tray icon's callback with the mouse message; false for one the window should pass to
   // DefWindowProc.
   bool TrayIconMessage(int mouse_message);
@@ -118,7 +120,7 @@ class TForm1 final : public sync::ProgramShell {
   // WM_SYSCOMMAND after its standard handling: the tray menu's item with that command runs.
   void SystemMenuCommand(int command);
   // A command of PopupMenu1; answers whether an item with a click action ran.
-  bool PopupMenu1Command(int command);
+  bool OnTrayMenuCommand(int command);
   // WM_QUERYENDSESSION: closes both endpoints and the window; answers that the log-off or
   // shut-down may go on.
   bool QueryEndSession();
@@ -126,22 +128,22 @@ class TForm1 final : public sync::ProgramShell {
   // --- The controls' events ---
   // Presses Connect, as the periodic timer, the unattended start and the relay do: the click's
   // handler runs also while the button is disabled.
-  void Button1Click();
+  void PressConnect();
   // Connect's click: a run for the server box's text.
   void OnConnectClick();
-  void Button2Click();
-  void Button5MouseDown();
-  void Button6Click();
-  void Button7Click();
-  // CheckBox1's click and SpinEdit3's change: the relay option handler.
-  void CheckBox1Click();
-  void Label4DblClick();
-  void Timer1Timer();
-  void Timer4Timer();
-  void Help1Click();
-  void About1Click();
-  void N3Click();
-  void Exit1Click();
+  void OnExitOrHideClick();
+  void OnZeroCorrectionPress();
+  void OnDetailsClick();
+  void OnPageClick();
+  // relay_box's click and period_field's change: the relay option handler.
+  void OnResidentOptionChanged();
+  void OnClockDoubleClick();
+  void OnClockTick();
+  void OnWatcherTick();
+  void OnHelpCommand();
+  void OnAboutCommand();
+  void OnShowCommand();
+  void OnExitCommand();
 
   // --- The start sequence ---
   // After creation: "-d" presses Connect; "-s" applies the drift correction when a rate is set
@@ -162,15 +164,15 @@ class TForm1 final : public sync::ProgramShell {
   bool DetailsOpened() const { return details_opened_; }
   bool TrayIconShown() const { return tray_icon_shown_; }
   const sync::CorrectionRecord& Record() const { return record_; }
-  const loop::Timer& Timer1() const { return timer1_; }
-  const loop::Timer& Timer3() const { return timer3_; }
-  const loop::Timer& Timer4() const { return timer4_; }
-  net::TNMUDP& NMUDP1() { return nmudp1_; }
-  net::TNMUDP& NMUDP2() { return nmudp2_; }
+  const loop::Timer& clock_timer() const { return clock_timer_; }
+  const loop::Timer& period_timer() const { return period_timer_; }
+  const loop::Timer& watcher_timer() const { return watcher_timer_; }
+  net::UdpEndpoint& client_endpoint() { return client_endpoint_; }
+  net::UdpEndpoint& relay_endpoint() { return relay_endpoint_; }
   sync::SyncRun& Run() { return run_; }
 
  private:
-  // Relay ticked or a period set: Button2 hides to the tray instead of closing.
+  // Relay ticked or a period set: exit_button hides to the tray instead of closing.
   bool TrayMode() const;
   WindowSettings SettingsView();
   std::string LastTimeText() const;
@@ -190,15 +192,15 @@ class TForm1 final : public sync::ProgramShell {
   const std::vector<std::string>& builtin_servers_;
   const std::string computer_name_;
 
-  loop::Timer timer1_;  // the clock label, every 10 ms while the window is shown
-  loop::Timer timer2_;  // the reply timeout, run by the synchronisation run
-  loop::Timer timer3_;  // the periodic run
-  loop::Timer timer4_;  // the dial-up watcher
+  loop::Timer clock_timer_;    // the clock label, every 10 ms while the window is shown
+  loop::Timer reply_timer_;    // the reply timeout, run by the synchronisation run
+  loop::Timer period_timer_;   // the periodic run
+  loop::Timer watcher_timer_;  // the dial-up watcher
   // Before the endpoints: it stamps their datagrams, possibly on a thread of theirs, until
   // they are gone.
   sync::ClockReader clock_;
-  net::TNMUDP nmudp1_;  // the program's own exchange
-  net::TNMUDP nmudp2_;  // the relay's port
+  net::UdpEndpoint client_endpoint_;  // the program's own exchange
+  net::UdpEndpoint relay_endpoint_;   // the relay's port
   sync::CorrectionRecord record_;
   std::string format_;
   bool dial_check_ = true;

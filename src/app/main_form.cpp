@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/main_form.h"
 
 #include <algorithm>
 #include <optional>
@@ -28,13 +28,13 @@ constexpr std::int32_t kClientPort = 8263;
 // The period in milliseconds for a number of hours above 0, as long as a window timer can
 // count: a longer one would wrap into a much shorter period.
 std::uint32_t PeriodMs(int hours) {
-  const std::int64_t ms = std::int64_t{hours} * TForm1::kHourMs;
-  return static_cast<std::uint32_t>(std::min<std::int64_t>(ms, TForm1::kLongestTimerMs));
+  const std::int64_t ms = std::int64_t{hours} * MainForm::kHourMs;
+  return static_cast<std::uint32_t>(std::min<std::int64_t>(ms, MainForm::kLongestTimerMs));
 }
 
 }  // namespace
 
-TForm1::TForm1(const Form1Ports& ports)
+MainForm::MainForm(const MainFormPorts& ports)
     : c_(ports.controls),
       shell_(ports.shell),
       resolver_(ports.resolver),
@@ -42,23 +42,23 @@ TForm1::TForm1(const Form1Ports& ports)
       locale_(ports.locale),
       builtin_servers_(ports.builtin_servers),
       computer_name_(ports.computer_name),
-      timer1_(ports.timers, kClockIntervalMs, true),
-      timer2_(ports.timers, sync::SyncRun::kReplyTimeoutDialledMs, false),
-      timer3_(ports.timers, kHourMs, false),
-      timer4_(ports.timers, kWatcherIntervalMs, false),
+      clock_timer_(ports.timers, kClockIntervalMs, true),
+      reply_timer_(ports.timers, sync::SyncRun::kReplyTimeoutDialledMs, false),
+      period_timer_(ports.timers, kHourMs, false),
+      watcher_timer_(ports.timers, kWatcherIntervalMs, false),
       clock_(ports.clock),
-      nmudp1_(ports.sockets, [this] { return clock_.UtcNow(); }),
-      nmudp2_(ports.sockets, [this] { return clock_.UtcNow(); }),
-      presenter_({.connect_button = c_.Button1,
-                  .offset_label = c_.Label1,
-                  .clock_label = c_.Label4,
-                  .status_bar = c_.StatusBar1,
-                  .log = c_.Memo1,
-                  .tolerance_ms = c_.SpinEdit1},
+      client_endpoint_(ports.sockets, [this] { return clock_.UtcNow(); }),
+      relay_endpoint_(ports.sockets, [this] { return clock_.UtcNow(); }),
+      presenter_({.connect_button = c_.connect_button,
+                  .offset_label = c_.offset_label,
+                  .clock_label = c_.clock_label,
+                  .status_bar = c_.status_bar,
+                  .log = c_.log,
+                  .tolerance_ms = c_.tolerance_field},
                  ports.locale),
       run_({.view = presenter_,
-            .reply_timer = timer2_,
-            .endpoint = nmudp1_,
+            .reply_timer = reply_timer_,
+            .endpoint = client_endpoint_,
             .clock = clock_,
             .resolver = ports.resolver,
             .window = ports.window,
@@ -69,34 +69,34 @@ TForm1::TForm1(const Form1Ports& ports)
             .relay = relay_queue_}),
       simple_correction_(clock_, record_,
                          [this](int error) { ShowStatus(ClockSettingFailureText(error)); }) {
-  nmudp1_.RemotePort = kNtpPort;
-  nmudp1_.SetLocalPort(kClientPort);
-  nmudp2_.RemotePort = kClientPort;
-  nmudp2_.SetLocalPort(kNtpPort);
+  client_endpoint_.RemotePort = kNtpPort;
+  client_endpoint_.SetLocalPort(kClientPort);
+  relay_endpoint_.RemotePort = kClientPort;
+  relay_endpoint_.SetLocalPort(kNtpPort);
 
-  c_.Button1.OnClick = [this] { OnConnectClick(); };
-  timer1_.OnTimer = [this] { Timer1Timer(); };
-  timer3_.OnTimer = [this] { Button1Click(); };
-  timer4_.OnTimer = [this] { Timer4Timer(); };
-  timer1_.Update();
+  c_.connect_button.OnClick = [this] { OnConnectClick(); };
+  clock_timer_.OnTimer = [this] { OnClockTick(); };
+  period_timer_.OnTimer = [this] { PressConnect(); };
+  watcher_timer_.OnTimer = [this] { OnWatcherTick(); };
+  clock_timer_.Update();
 }
 
-TForm1::~TForm1() {
-  c_.Button1.OnClick = nullptr;
-  timer1_.OnTimer = nullptr;
-  timer3_.OnTimer = nullptr;
-  timer4_.OnTimer = nullptr;
+MainForm::~MainForm() {
+  c_.connect_button.OnClick = nullptr;
+  clock_timer_.OnTimer = nullptr;
+  period_timer_.OnTimer = nullptr;
+  watcher_timer_.OnTimer = nullptr;
 }
 
 // --- Creation and the window's own events ---
 
-void TForm1::FormCreate() {
-  record_.HasLastTime = false;
+void MainForm::OnCreate() {
+  record_.has_last_time = false;
   ApplySettings(LoadSettings(settings_, locale_, builtin_servers_), SettingsView());
-  ShowStatus(c_.StatusBar1.Text() + LastTimeText());
+  ShowStatus(c_.status_bar.Text() + LastTimeText());
   FillEntryList();
   if (TrayMode()) {
-    Button2Click();
+    OnExitOrHideClick();
     shell_.KeepHiddenAtStart();
     ApplyDialWatcherRule();
   }
@@ -104,21 +104,21 @@ void TForm1::FormCreate() {
   clock_.TakeBase();
 }
 
-void TForm1::FormShow() {
+void MainForm::OnShow() {
   if (TrayMode())
-    c_.Button2.SetText(kButton2Hides);
+    c_.exit_button.SetText(kButton2Hides);
 }
 
-void TForm1::FormActivate() {
+void MainForm::OnActivate() {
   if (ParseStartSwitch(FirstArgument()) != StartSwitch::kNone)
     shell_.MinimizeApplication();
 }
 
-void TForm1::FormClick() {
-  c_.StatusBar1.SetText("");  // the log keeps its lines
+void MainForm::OnBackgroundClick() {
+  c_.status_bar.SetText("");  // the log keeps its lines
 }
 
-bool TForm1::FormCloseQuery() {
+bool MainForm::OnCloseQuery() {
   try {
     SaveWindowSettings(settings_, SettingsView(), locale_);
   } catch (const Exception& failure) {
@@ -128,18 +128,18 @@ bool TForm1::FormCloseQuery() {
   return true;
 }
 
-void TForm1::FormDestroy() {
+void MainForm::OnDestroy() {
   // Nothing may start a run or touch the controls once the window is going.
-  timer1_.SetEnabled(false);
-  timer3_.SetEnabled(false);
-  timer4_.SetEnabled(false);
+  clock_timer_.SetEnabled(false);
+  period_timer_.SetEnabled(false);
+  watcher_timer_.SetEnabled(false);
   if (tray_icon_shown_)
     shell_.RemoveTrayIcon();
   tray_icon_shown_ = false;
   tray_icon_wanted_ = false;
 }
 
-bool TForm1::TrayIconMessage(int mouse_message) {
+bool MainForm::TrayIconMessage(int mouse_message) {
   switch (mouse_message) {
     case kWmLButtonUp:
       shell_.BringToFront();
@@ -154,74 +154,74 @@ bool TForm1::TrayIconMessage(int mouse_message) {
   }
 }
 
-void TForm1::TaskbarCreated() {
+void MainForm::TaskbarCreated() {
   // A new taskbar knows no icons: add ours again if the window has one, or wanted one when
   // the taskbar was not there to take it.
   if (tray_icon_wanted_)
     tray_icon_shown_ = shell_.AddTrayIcon();
 }
 
-void TForm1::SystemMenuCommand(int command) {
-  PopupMenu1Command(command);
+void MainForm::SystemMenuCommand(int command) {
+  OnTrayMenuCommand(command);
 }
 
-bool TForm1::PopupMenu1Command(int command) {
+bool MainForm::OnTrayMenuCommand(int command) {
   switch (command) {
-    case kHelp1Command:
-      Help1Click();
+    case kHelpCommand:
+      OnHelpCommand();
       return true;
-    case kAbout1Command:
-      About1Click();
+    case kAboutCommand:
+      OnAboutCommand();
       return true;
-    case kN3Command:
-      N3Click();
+    case kShowCommand:
+      OnShowCommand();
       return true;
-    case kExit1Command:
-      Exit1Click();
+    case kExitCommand:
+      OnExitCommand();
       return true;
     default:
       return false;  // a separator, or a command of the system's own
   }
 }
 
-bool TForm1::QueryEndSession() {
+bool MainForm::QueryEndSession() {
   // No worker may send once the log-on ends; the close saves the settings.
-  nmudp1_.Close();
-  nmudp2_.Close();
+  client_endpoint_.Close();
+  relay_endpoint_.Close();
   shell_.CloseMainWindow();
   return true;
 }
 
 // --- The controls' events ---
 
-void TForm1::Button1Click() {
-  c_.Button1.Click();  // also while the button is disabled
+void MainForm::PressConnect() {
+  c_.connect_button.Click();  // also while the button is disabled
 }
 
-void TForm1::OnConnectClick() {
-  run_.Start(c_.ComboBox1.Text());
+void MainForm::OnConnectClick() {
+  run_.Start(c_.server_box.Text());
 }
 
-void TForm1::Button2Click() {
+void MainForm::OnExitOrHideClick() {
   if (!TrayMode()) {
     shell_.CloseMainWindow();
     return;
   }
   shell_.HideMainWindow();
   AddTrayIcon();
-  timer1_.SetEnabled(false);  // nobody sees the clock while the window is hidden
+  clock_timer_.SetEnabled(false);  // nobody sees the clock while the window is hidden
   ArmPeriodicRun();
 }
 
-void TForm1::Button5MouseDown() {
+void MainForm::OnZeroCorrectionPress() {
   simple_correction_.ZeroCorrection();
 }
 
-void TForm1::Button6Click() {
-  const bool open = c_.Button6.Text() == kDetailsShow;
+void MainForm::OnDetailsClick() {
+  const bool open = c_.details_button.Text() == kDetailsShow;
   shell_.SetDetailsVisible(open);
-  c_.Button7.SetVisible(open);
-  c_.Button6.SetText(open ? kDetailsHide : kDetailsShow);
+  c_.page_button.SetVisible(open);
+  c_.details_button.SetText(open ? kDetailsHide : kDetailsShow);
   if (open && !details_opened_) {
     FillEntryList();
     details_opened_ = true;
@@ -229,24 +229,24 @@ void TForm1::Button6Click() {
   shell_.SetClientWidth(open ? kWideWidth : kNarrowWidth);
 }
 
-void TForm1::Button7Click() {
+void MainForm::OnPageClick() {
   // The caption names the page in view.
-  if (c_.Button7.Text() == kOptionsPageNext) {
-    c_.Button7.SetText(kLogPageNext);
+  if (c_.page_button.Text() == kOptionsPageNext) {
+    c_.page_button.SetText(kLogPageNext);
     shell_.ShowPage(kLogPage);
   } else {
-    c_.Button7.SetText(kOptionsPageNext);
+    c_.page_button.SetText(kOptionsPageNext);
     shell_.ShowPage(kOptionsPage);
   }
 }
 
-void TForm1::CheckBox1Click() {
-  c_.Button2.SetText(TrayMode() ? kButton2Hides : kButton2Exits);
+void MainForm::OnResidentOptionChanged() {
+  c_.exit_button.SetText(TrayMode() ? kButton2Hides : kButton2Exits);
   ApplyDialWatcherRule();
-  SwitchRelayListener(c_.CheckBox1.Checked());
+  SwitchRelayListener(c_.relay_box.Checked());
 }
 
-void TForm1::Label4DblClick() {
+void MainForm::OnClockDoubleClick() {
   const std::optional<std::string> pattern = shell_.AskPattern(format_);
   if (!pattern)
     return;
@@ -258,40 +258,40 @@ void TForm1::Label4DblClick() {
   }
 }
 
-void TForm1::Timer1Timer() {
-  c_.Label4.SetText(sync::FormatDateTime(format_, clock_.clock().LocalNow(), locale_));
+void MainForm::OnClockTick() {
+  c_.clock_label.SetText(sync::FormatDateTime(format_, clock_.clock().LocalNow(), locale_));
 }
 
-void TForm1::Timer4Timer() {
+void MainForm::OnWatcherTick() {
   // The dial-up watcher's tick. Over the LAN no phone-book entry can come online; the watcher
   // proper comes with the dial-up link.
 }
 
-void TForm1::Help1Click() {
+void MainForm::OnHelpCommand() {
   shell_.OpenHelp();
 }
 
-void TForm1::About1Click() {
+void MainForm::OnAboutCommand() {
   shell_.ShowAboutBox();
 }
 
-void TForm1::N3Click() {
+void MainForm::OnShowCommand() {
   ShowAgain();
 }
 
-void TForm1::Exit1Click() {
+void MainForm::OnExitCommand() {
   shell_.CloseMainWindow();
 }
 
 // --- The start sequence ---
 
-void TForm1::ActOnSwitch() {
+void MainForm::ActOnSwitch() {
   switch (ParseStartSwitch(FirstArgument())) {
     case StartSwitch::kNetworkRun:
-      Button1Click();
+      PressConnect();
       break;
     case StartSwitch::kSimpleCorrection:
-      if (sync::RunSimpleCorrectionStart(simple_correction_, c_.SpinEdit2.Value(), record_))
+      if (sync::RunSimpleCorrectionStart(simple_correction_, c_.drift_field.Value(), record_))
         CloseMainWindow();
       break;
     case StartSwitch::kNone:
@@ -299,50 +299,50 @@ void TForm1::ActOnSwitch() {
   }
 }
 
-void TForm1::ShowStatus(const std::string& text) {
+void MainForm::ShowStatus(const std::string& text) {
   presenter_.ShowStatus(text);
 }
 
-std::string TForm1::FirstArgument() {
+std::string MainForm::FirstArgument() {
   return shell_.FirstArgument();
 }
 
-void TForm1::CloseMainWindow() {
+void MainForm::CloseMainWindow() {
   shell_.CloseMainWindow();
 }
 
 // --- Helpers ---
 
-bool TForm1::TrayMode() const {
-  return c_.CheckBox1.Checked() || c_.SpinEdit3.Value() > 0;
+bool MainForm::TrayMode() const {
+  return c_.relay_box.Checked() || c_.period_field.Value() > 0;
 }
 
-WindowSettings TForm1::SettingsView() {
-  return {{c_.RadioGroup1, c_.ComboBox2, c_.SpinEdit1, c_.SpinEdit2, c_.SpinEdit3, c_.SpinEdit4,
-           c_.CheckBox1, c_.ComboBox1},
+WindowSettings MainForm::SettingsView() {
+  return {{c_.start_option, c_.entry_box, c_.tolerance_field, c_.drift_field, c_.period_field,
+           c_.delay_field, c_.relay_box, c_.server_box},
           record_,
           format_,
           dial_check_,
-          [this] { CheckBox1Click(); }};
+          [this] { OnResidentOptionChanged(); }};
 }
 
-std::string TForm1::LastTimeText() const {
-  if (record_.LastTime == 0)
+std::string MainForm::LastTimeText() const {
+  if (record_.last_time == 0)
     return kNoLastTime;
-  return sync::FormatDateTime(format_, record_.LastTime, locale_);
+  return sync::FormatDateTime(format_, record_.last_time, locale_);
 }
 
 // Back from the tray: the clock runs again and the application comes out of its minimised
 // state. The icon stays.
-void TForm1::ShowAgain() {
-  timer1_.SetEnabled(true);
+void MainForm::ShowAgain() {
+  clock_timer_.SetEnabled(true);
   shell_.ShowMainWindow();
   shell_.RestoreApplication();
 }
 
 // A hidden window's only way back is the icon, so an add the system refused (no taskbar yet
 // at log-on, say) is tried again at the next hide and when the taskbar appears.
-void TForm1::AddTrayIcon() {
+void MainForm::AddTrayIcon() {
   tray_icon_wanted_ = true;
   if (!tray_icon_shown_)
     tray_icon_shown_ = shell_.AddTrayIcon();
@@ -350,40 +350,40 @@ void TForm1::AddTrayIcon() {
 
 // The hours now set: a changed interval restarts the count, an unchanged one leaves a running
 // count alone. Nothing stops the periodic run once started, not even 0 hours later.
-void TForm1::ArmPeriodicRun() {
-  const int hours = c_.SpinEdit3.Value();
+void MainForm::ArmPeriodicRun() {
+  const int hours = c_.period_field.Value();
   if (hours <= 0)
     return;
-  timer3_.SetInterval(PeriodMs(hours));
-  timer3_.SetEnabled(true);
+  period_timer_.SetInterval(PeriodMs(hours));
+  period_timer_.SetEnabled(true);
 }
 
 // The dial-up watcher runs while the program stays resident, may watch and has phone-book
 // entries to watch; it stops when the program is no longer resident.
-void TForm1::ApplyDialWatcherRule() {
+void MainForm::ApplyDialWatcherRule() {
   if (TrayMode()) {
-    if (dial_check_ && c_.ComboBox2.Items().size() > 1)
-      timer4_.SetEnabled(true);
+    if (dial_check_ && c_.entry_box.Items().size() > 1)
+      watcher_timer_.SetEnabled(true);
   } else {
-    timer4_.SetEnabled(false);
+    watcher_timer_.SetEnabled(false);
   }
 }
 
-void TForm1::SwitchRelayListener(bool /*on*/) {
-  // The relay's listener on NMUDP2 comes with the relay; until then NMUDP2 keeps port 123 and
-  // drops what arrives.
+void MainForm::SwitchRelayListener(bool /*on*/) {
+  // The relay's listener on relay_endpoint comes with the relay; until then relay_endpoint keeps
+  // port 123 and drops what arrives.
 }
 
 // The connection box from the phone-book. Without dial-up entries it holds only the LAN, which
 // is then the chosen entry whatever was stored.
-void TForm1::FillEntryList() {
-  c_.ComboBox2.SetItems({kDefaultEntry});
-  c_.ComboBox2.SetItemIndex(0);
+void MainForm::FillEntryList() {
+  c_.entry_box.SetItems({kDefaultEntry});
+  c_.entry_box.SetItemIndex(0);
 }
 
 // This computer's address, so the relay can ignore its own requests. A name that does not
 // resolve leaves it empty, which no sender's address equals.
-std::string TForm1::FindOwnAddress() {
+std::string MainForm::FindOwnAddress() {
   if (computer_name_.empty())
     return "";
   const std::optional<net::Ipv4Address> address = resolver_.LookupHost(computer_name_);

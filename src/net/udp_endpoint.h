@@ -15,7 +15,7 @@ namespace tempiko::net {
 
 // The socket library refused something; the text is "Unknown Error No. " and the number,
 // "Host Lookup Canceled" or "Null Remote Address".
-class UDPSockError : public Exception {
+class UdpSocketError : public Exception {
  public:
   using Exception::Exception;
 };
@@ -32,27 +32,27 @@ struct ReceivedDatagram {
 // The program's UDP endpoint: one IPv4 datagram socket bound to LocalPort on all interfaces. It
 // sends single datagrams to RemoteHost:RemotePort and hands every arriving datagram, with the
 // instant it was taken from the socket, to OnDataReceived on the window thread.
-class TNMUDP final : private SocketEvents {
+class UdpEndpoint final : private SocketEvents {
  public:
   static constexpr int kReceiveAreaSize = 2048;
   static constexpr std::size_t kMaxHostLength = 130;
   static constexpr auto kLookupLimit = std::chrono::seconds(10);
 
   // The datagram's bytes are the endpoint's receive area: valid until the handler returns.
-  using TOnReceive = std::function<void(TNMUDP& sender, const ReceivedDatagram& datagram)>;
-  using TNotifyEvent = std::function<void(TNMUDP& sender)>;
-  using TOnStatus = std::function<void(TNMUDP& sender, const std::string& status)>;
-  using THandlerEvent = std::function<void(bool& handled)>;
-  using TBuffInvalid =
+  using ReceiveHandler = std::function<void(UdpEndpoint& sender, const ReceivedDatagram& datagram)>;
+  using SendHandler = std::function<void(UdpEndpoint& sender)>;
+  using StatusHandler = std::function<void(UdpEndpoint& sender, const std::string& status)>;
+  using InvalidHostHandler = std::function<void(bool& handled)>;
+  using BufferInvalidHandler =
       std::function<void(bool& handled, std::vector<std::uint8_t>& buff, std::int32_t& length)>;
 
-  // Starts the socket library and creates the socket (not yet bound); throws UDPSockError.
+  // Starts the socket library and creates the socket (not yet bound); throws UdpSocketError.
   // Each datagram's arrival instant is read from `arrival_clock` as soon as it has left the
   // socket, before any handler runs.
-  TNMUDP(const SocketLayerFactory& make_layer, const ArrivalClock& arrival_clock);
-  ~TNMUDP();
-  TNMUDP(const TNMUDP&) = delete;
-  TNMUDP& operator=(const TNMUDP&) = delete;
+  UdpEndpoint(const SocketLayerFactory& make_layer, const ArrivalClock& arrival_clock);
+  ~UdpEndpoint();
+  UdpEndpoint(const UdpEndpoint&) = delete;
+  UdpEndpoint& operator=(const UdpEndpoint&) = delete;
 
   // Destination of the next send: a dotted IPv4 address or a host name.
   std::string RemoteHost;
@@ -61,14 +61,14 @@ class TNMUDP final : private SocketEvents {
   // A status text of level L reaches OnStatus only when L <= ReportLevel.
   std::int32_t ReportLevel = 1;
 
-  TOnReceive OnDataReceived;
-  TNotifyEvent OnDataSend;
-  TOnStatus OnStatus;
-  THandlerEvent OnInvalidHost;
-  TBuffInvalid OnBufferInvalid;
+  ReceiveHandler OnDataReceived;
+  SendHandler OnDataSend;
+  StatusHandler OnStatus;
+  InvalidHostHandler OnInvalidHost;
+  BufferInvalidHandler OnBufferInvalid;
 
   std::int32_t LocalPort() const { return local_port_; }
-  // Replaces the socket with a new one bound to the port and listening; throws UDPSockError.
+  // Replaces the socket with a new one bound to the port and listening; throws UdpSocketError.
   void SetLocalPort(std::int32_t port);
 
   // Binds to 0.0.0.0:LocalPort and asks for read notifications. Neither result is examined:
@@ -78,7 +78,7 @@ class TNMUDP final : private SocketEvents {
   // Sends the first `length` bytes of `buff` to RemoteHost:RemotePort. A length of 0 gets one
   // repair chance through OnBufferInvalid; a length beyond the buffer, or a host text longer
   // than 130 characters, is refused without touching anything beyond either. Throws Exception
-  // ("Invalid buffer") or UDPSockError.
+  // ("Invalid buffer") or UdpSocketError.
   void SendDatagram(std::span<const std::uint8_t> buff, std::int32_t length);
 
   // Copies the last received datagram into `dest`, never past its end, and answers the number

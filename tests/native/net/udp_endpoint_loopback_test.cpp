@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "net/nmudp.h"
+#include "net/udp_endpoint.h"
 #include "posix/posix_event_loop.h"
 #include "posix/posix_socket_layer.h"
 #include "udp_test_support.h"
@@ -45,13 +45,13 @@ Ipv4Address Loopback() {
 class NmudpLoopbackTest : public ::testing::Test {
  protected:
   // An endpoint listening on a free port that records what it receives in `received`.
-  std::unique_ptr<TNMUDP> MakeReceiver(Resolver resolver = posix::SystemResolver()) {
+  std::unique_ptr<UdpEndpoint> MakeReceiver(Resolver resolver = posix::SystemResolver()) {
     auto endpoint =
-        std::make_unique<TNMUDP>(MakeSocketLayerFactory(loop, std::move(resolver)), clock);
+        std::make_unique<UdpEndpoint>(MakeSocketLayerFactory(loop, std::move(resolver)), clock);
     endpoint->SetLocalPort(FreePort());
     endpoint->StartListening();
-    endpoint->OnDataReceived = [this](TNMUDP& sender, const ReceivedDatagram& datagram) {
-      Bytes area(TNMUDP::kReceiveAreaSize);
+    endpoint->OnDataReceived = [this](UdpEndpoint& sender, const ReceivedDatagram& datagram) {
+      Bytes area(UdpEndpoint::kReceiveAreaSize);
       const std::int32_t copied = sender.ReadDatagram(area);
       area.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
       received.push_back(
@@ -101,21 +101,21 @@ TEST_F(NmudpLoopbackTest, DatagramTooLargeForReceiveAreaIsTakenAndReportedFailed
   const BoundSocket peer(htonl(INADDR_LOOPBACK));
   const auto port = static_cast<std::uint16_t>(endpoint->LocalPort());
 
-  peer.SendTo(port, Bytes(TNMUDP::kReceiveAreaSize + 1, 0x11));
-  peer.SendTo(port, Bytes(TNMUDP::kReceiveAreaSize, 0x22));
+  peer.SendTo(port, Bytes(UdpEndpoint::kReceiveAreaSize + 1, 0x11));
+  peer.SendTo(port, Bytes(UdpEndpoint::kReceiveAreaSize, 0x22));
   ASSERT_TRUE(RunUntilReceived(2));
 
   EXPECT_EQ(received[0].number_bytes, -1);
   EXPECT_THAT(received[0].bytes, IsEmpty());
-  EXPECT_EQ(received[1].number_bytes, TNMUDP::kReceiveAreaSize);
-  EXPECT_EQ(received[1].bytes, Bytes(TNMUDP::kReceiveAreaSize, 0x22));
+  EXPECT_EQ(received[1].number_bytes, UdpEndpoint::kReceiveAreaSize);
+  EXPECT_EQ(received[1].bytes, Bytes(UdpEndpoint::kReceiveAreaSize, 0x22));
 }
 
 TEST_F(NmudpLoopbackTest, PortHeldByAnotherSocketLeavesEndpointSilentlyDeaf) {
   const BoundSocket holder(htonl(INADDR_ANY));
-  TNMUDP endpoint(MakeSocketLayerFactory(loop), clock);
+  UdpEndpoint endpoint(MakeSocketLayerFactory(loop), clock);
   int events = 0;
-  endpoint.OnDataReceived = [&](TNMUDP&, const ReceivedDatagram&) { ++events; };
+  endpoint.OnDataReceived = [&](UdpEndpoint&, const ReceivedDatagram&) { ++events; };
 
   EXPECT_NO_THROW(endpoint.SetLocalPort(holder.port));
   EXPECT_NO_THROW(endpoint.StartListening());
@@ -136,12 +136,12 @@ TEST_F(NmudpLoopbackTest, PortHeldByAnotherSocketLeavesEndpointSilentlyDeaf) {
 TEST_F(NmudpLoopbackTest, SendingToHostNameGoesThroughTheLookup) {
   auto receiver = MakeReceiver();
   auto lookups = std::make_shared<std::atomic<int>>(0);
-  TNMUDP sender(MakeSocketLayerFactory(loop,
-                                       [lookups](const std::string& host) {
-                                         ++*lookups;
-                                         return posix::SystemResolver()(host);
-                                       }),
-                clock);
+  UdpEndpoint sender(MakeSocketLayerFactory(loop,
+                                            [lookups](const std::string& host) {
+                                              ++*lookups;
+                                              return posix::SystemResolver()(host);
+                                            }),
+                     clock);
   sender.SetLocalPort(FreePort());
   sender.StartListening();
   sender.RemoteHost = "localhost";
@@ -160,12 +160,12 @@ TEST_F(NmudpLoopbackTest, SendingToHostNameGoesThroughTheLookup) {
 
 TEST_F(NmudpLoopbackTest, FailingLookupAsksInvalidHostThenCancels) {
   auto lookups = std::make_shared<std::atomic<int>>(0);
-  TNMUDP sender(MakeSocketLayerFactory(loop,
-                                       [lookups](const std::string&) {
-                                         ++*lookups;
-                                         return std::optional<Ipv4Address>();
-                                       }),
-                clock);
+  UdpEndpoint sender(MakeSocketLayerFactory(loop,
+                                            [lookups](const std::string&) {
+                                              ++*lookups;
+                                              return std::optional<Ipv4Address>();
+                                            }),
+                     clock);
   sender.SetLocalPort(FreePort());
   sender.StartListening();
   sender.RemoteHost = "no-such-host.invalid";
@@ -176,12 +176,12 @@ TEST_F(NmudpLoopbackTest, FailingLookupAsksInvalidHostThenCancels) {
     handled = true;
   };
   bool sent = false;
-  sender.OnDataSend = [&](TNMUDP&) { sent = true; };
+  sender.OnDataSend = [&](UdpEndpoint&) { sent = true; };
 
   try {
     sender.SendDatagram(Bytes(48), 48);
     ADD_FAILURE() << "the send went ahead";
-  } catch (const UDPSockError& failure) {
+  } catch (const UdpSocketError& failure) {
     EXPECT_STREQ(failure.what(), "Host Lookup Canceled");
   }
 

@@ -1,7 +1,7 @@
 // The UDP endpoint against the scripted socket layer: creation and socket replacement, status
 // texts, error tolerance, sending, host lookup and receiving.
 
-#include "net/nmudp.h"
+#include "net/udp_endpoint.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -33,8 +33,8 @@ class NmudpTest : public ::testing::Test {
  protected:
   // Created and listening on `port`, as the main window leaves it; the call record starts
   // empty.
-  std::unique_ptr<TNMUDP> MakeListening(std::int32_t port = 8263) {
-    auto endpoint = std::make_unique<TNMUDP>(sockets.Factory(), arrival_clock);
+  std::unique_ptr<UdpEndpoint> MakeListening(std::int32_t port = 8263) {
+    auto endpoint = std::make_unique<UdpEndpoint>(sockets.Factory(), arrival_clock);
     endpoint->SetLocalPort(port);
     endpoint->StartListening();
     sockets.calls.clear();
@@ -42,8 +42,10 @@ class NmudpTest : public ::testing::Test {
   }
 
   // Records every status text the endpoint lets through.
-  void RecordStatus(TNMUDP& endpoint) {
-    endpoint.OnStatus = [this](TNMUDP&, const std::string& status) { statuses.push_back(status); };
+  void RecordStatus(UdpEndpoint& endpoint) {
+    endpoint.OnStatus = [this](UdpEndpoint&, const std::string& status) {
+      statuses.push_back(status);
+    };
   }
 
   FakeSockets sockets;
@@ -54,7 +56,7 @@ class NmudpTest : public ::testing::Test {
 };
 
 // Runs `action` and answers the message of the exception it throws of exactly `Expected`'s
-// type (a plain Exception is not to pass for a UDPSockError, nor the reverse).
+// type (a plain Exception is not to pass for a UdpSocketError, nor the reverse).
 template <typename Expected, typename Action>
 std::optional<std::string> FailureOf(Action action) {
   try {
@@ -71,7 +73,7 @@ std::optional<std::string> FailureOf(Action action) {
 // --- Creation, socket replacement, destruction ---
 
 TEST_F(NmudpTest, CreationStartsLibraryAndMakesUnboundSocketWithDontLinger) {
-  TNMUDP endpoint(sockets.Factory(), arrival_clock);
+  UdpEndpoint endpoint(sockets.Factory(), arrival_clock);
 
   EXPECT_THAT(sockets.calls, ElementsAre("startup", "socket 1", "dontlinger 1"));
   EXPECT_EQ(endpoint.RemoteHost, "");
@@ -104,7 +106,7 @@ TEST_P(NmudpCreationTest, FailuresOfStartupAndSocket) {
   }
 
   const auto failure =
-      FailureOf<UDPSockError>([&] { TNMUDP endpoint(sockets.Factory(), arrival_clock); });
+      FailureOf<UdpSocketError>([&] { UdpEndpoint endpoint(sockets.Factory(), arrival_clock); });
 
   EXPECT_EQ(failure, c.failure);
   // The destructor's cleanup runs only for an endpoint that was created.
@@ -135,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test_case) { return std::string(test_case.param.name); });
 
 TEST_F(NmudpTest, SettingLocalPortReplacesSocketWithoutDontLingerAndListens) {
-  TNMUDP endpoint(sockets.Factory(), arrival_clock);
+  UdpEndpoint endpoint(sockets.Factory(), arrival_clock);
   sockets.calls.clear();
 
   endpoint.SetLocalPort(8263);
@@ -146,7 +148,7 @@ TEST_F(NmudpTest, SettingLocalPortReplacesSocketWithoutDontLingerAndListens) {
 }
 
 TEST_F(NmudpTest, SettingLocalPortTwiceLeavesOneSocketOnSecondPort) {
-  TNMUDP endpoint(sockets.Factory(), arrival_clock);
+  UdpEndpoint endpoint(sockets.Factory(), arrival_clock);
   endpoint.SetLocalPort(8263);
   endpoint.SetLocalPort(123);
 
@@ -159,7 +161,7 @@ TEST_F(NmudpTest, SettingLocalPortTwiceLeavesOneSocketOnSecondPort) {
 }
 
 TEST_F(NmudpTest, PortsUseOnlyTheirLowSixteenBits) {
-  TNMUDP endpoint(sockets.Factory(), arrival_clock);
+  UdpEndpoint endpoint(sockets.Factory(), arrival_clock);
   endpoint.SetLocalPort(0x10000 + 8263);
   endpoint.RemoteHost = "192.0.2.1";
   endpoint.RemotePort = 0x30000 + 123;
@@ -174,7 +176,7 @@ TEST_F(NmudpTest, FailedReplacementKeepsOldPortAndEndsLibraryUse) {
   auto endpoint = MakeListening(8263);
   sockets.socket_errors.push_back(10055);
 
-  const auto failure = FailureOf<UDPSockError>([&] { endpoint->SetLocalPort(123); });
+  const auto failure = FailureOf<UdpSocketError>([&] { endpoint->SetLocalPort(123); });
 
   EXPECT_EQ(failure, "Unknown Error No. 10055");
   EXPECT_THAT(sockets.calls,
@@ -217,11 +219,11 @@ void PrintTo(const ToleranceCase& c, std::ostream* out) {
 class NmudpToleranceTest : public NmudpTest, public ::testing::WithParamInterface<ToleranceCase> {};
 
 TEST_P(NmudpToleranceTest, SocketErrorPassesOnlyWhenItContainsEveryBitOf10035) {
-  TNMUDP endpoint(sockets.Factory(), arrival_clock);
+  UdpEndpoint endpoint(sockets.Factory(), arrival_clock);
   sockets.socket_errors.push_back(GetParam().error);
   sockets.calls.clear();
 
-  const auto failure = FailureOf<UDPSockError>([&] { endpoint.SetLocalPort(8263); });
+  const auto failure = FailureOf<UdpSocketError>([&] { endpoint.SetLocalPort(8263); });
 
   EXPECT_EQ(failure, GetParam().failure);
   if (!GetParam().failure) {
@@ -261,7 +263,7 @@ TEST_P(NmudpStatusTest, ReportLevelFiltersStatusTexts) {
   RecordStatus(*endpoint);
 
   sockets.socket_errors.push_back(10048);
-  EXPECT_THROW(endpoint->SetLocalPort(123), UDPSockError);
+  EXPECT_THROW(endpoint->SetLocalPort(123), UdpSocketError);
   endpoint->RemoteHost = "192.0.2.1";
   endpoint->SendDatagram(Bytes(48), 48);
 
@@ -296,7 +298,7 @@ TEST_F(NmudpTest, SendsFirstLengthBytesOfItsCopyToRemoteHostAndPort) {
   endpoint->RemoteHost = "192.0.2.7";
   endpoint->RemotePort = 123;
   int sends = 0;
-  endpoint->OnDataSend = [&](TNMUDP& sender) {
+  endpoint->OnDataSend = [&](UdpEndpoint& sender) {
     EXPECT_EQ(&sender, endpoint.get());
     ++sends;
   };
@@ -318,9 +320,9 @@ TEST_F(NmudpTest, NullRemoteAddressSendsNothing) {
   auto endpoint = MakeListening();
   endpoint->RemoteHost = "0.0.0.0";
   bool sent_event = false;
-  endpoint->OnDataSend = [&](TNMUDP&) { sent_event = true; };
+  endpoint->OnDataSend = [&](UdpEndpoint&) { sent_event = true; };
 
-  EXPECT_EQ(FailureOf<UDPSockError>([&] { endpoint->SendDatagram(Bytes(48), 48); }),
+  EXPECT_EQ(FailureOf<UdpSocketError>([&] { endpoint->SendDatagram(Bytes(48), 48); }),
             "Null Remote Address");
   EXPECT_THAT(sockets.CallsStartingWith("sendto"), IsEmpty());
   EXPECT_FALSE(sent_event);
@@ -331,7 +333,7 @@ TEST_F(NmudpTest, FailedSendStillRaisesOnDataSend) {
   endpoint->RemoteHost = "192.0.2.7";
   sockets.send_error = 10065;
   int sends = 0;
-  endpoint->OnDataSend = [&](TNMUDP&) { ++sends; };
+  endpoint->OnDataSend = [&](UdpEndpoint&) { ++sends; };
 
   EXPECT_NO_THROW(endpoint->SendDatagram(Bytes(48), 48));
   EXPECT_EQ(sends, 1);
@@ -375,7 +377,7 @@ TEST_P(NmudpBufferTest, LengthChecksAndOneRepairChance) {
     };
   }
   bool send_event = false;
-  endpoint->OnDataSend = [&](TNMUDP&) { send_event = true; };
+  endpoint->OnDataSend = [&](UdpEndpoint&) { send_event = true; };
 
   const auto failure =
       FailureOf<Exception>([&] { endpoint->SendDatagram(Bytes(c.buffer_size, 7), c.length); });
@@ -419,7 +421,7 @@ TEST_F(NmudpTest, HostTextLimitIs130Characters) {
 
   sockets.calls.clear();
   endpoint->RemoteHost = std::string(131, 'h');
-  EXPECT_EQ(FailureOf<UDPSockError>([&] { endpoint->SendDatagram(Bytes(48), 48); }),
+  EXPECT_EQ(FailureOf<UdpSocketError>([&] { endpoint->SendDatagram(Bytes(48), 48); }),
             "Host Lookup Canceled");
   EXPECT_THAT(sockets.calls, IsEmpty());
 }
@@ -456,7 +458,7 @@ TEST_P(NmudpLookupTest, HostNameIsLookedUpAtMostTwice) {
     };
   }
 
-  const auto failure = FailureOf<UDPSockError>([&] { endpoint->SendDatagram(Bytes(48), 48); });
+  const auto failure = FailureOf<UdpSocketError>([&] { endpoint->SendDatagram(Bytes(48), 48); });
 
   EXPECT_EQ(sockets.CallsStartingWith("lookup time.example").size(),
             static_cast<std::size_t>(c.lookups_made));
@@ -555,7 +557,7 @@ TEST_F(NmudpTest, DatagramsAreHandledWhileWaitingForLookup) {
   sockets.incoming.push_back({Bytes{9, 9}});
   sockets.during_wait = [&] { sockets.DeliverReadable(); };
   std::vector<std::int32_t> received;
-  endpoint->OnDataReceived = [&](TNMUDP&, const ReceivedDatagram& datagram) {
+  endpoint->OnDataReceived = [&](UdpEndpoint&, const ReceivedDatagram& datagram) {
     received.push_back(datagram.number_bytes);
   };
 
@@ -582,7 +584,7 @@ TEST_F(NmudpTest, DeliversEachDatagramWithSenderArrivalAndOwnContents) {
     Bytes read;    // and as ReadDatagram copies them
   };
   std::vector<Received> received;
-  endpoint->OnDataReceived = [&](TNMUDP& sender, const ReceivedDatagram& datagram) {
+  endpoint->OnDataReceived = [&](UdpEndpoint& sender, const ReceivedDatagram& datagram) {
     std::array<std::uint8_t, 50> area{};
     const std::int32_t copied = sender.ReadDatagram(area);
     received.push_back({datagram.number_bytes, datagram.from, datagram.port, datagram.arrival,
@@ -617,7 +619,7 @@ TEST_F(NmudpTest, DatagramWithoutListenerIsConsumedAndLost) {
   EXPECT_THAT(sockets.incoming, IsEmpty());
 
   int events = 0;
-  endpoint->OnDataReceived = [&](TNMUDP&, const ReceivedDatagram&) { ++events; };
+  endpoint->OnDataReceived = [&](UdpEndpoint&, const ReceivedDatagram&) { ++events; };
   sockets.DeliverAllReadable();
   EXPECT_EQ(events, 0);
 }
@@ -649,7 +651,7 @@ TEST_P(NmudpReadTest, ReadDatagramNeverWritesPastDestination) {
   std::int32_t number_bytes = 0;
   std::int32_t copied = 0;
   Bytes handed;
-  endpoint->OnDataReceived = [&](TNMUDP& sender, const ReceivedDatagram& received) {
+  endpoint->OnDataReceived = [&](UdpEndpoint& sender, const ReceivedDatagram& received) {
     number_bytes = received.number_bytes;
     handed.assign(received.bytes.begin(), received.bytes.end());
     copied = sender.ReadDatagram(std::span(destination).first(c.destination_size));
@@ -678,7 +680,7 @@ TEST_F(NmudpTest, NotificationsBeforeCreationCompletedAreIgnored) {
   sockets.incoming.push_back({Bytes{1}});
   sockets.during_startup = [&] { sockets.events->OnReadable(); };
 
-  TNMUDP endpoint(sockets.Factory(), arrival_clock);
+  UdpEndpoint endpoint(sockets.Factory(), arrival_clock);
 
   EXPECT_THAT(sockets.CallsStartingWith("recvfrom"), IsEmpty());
   EXPECT_EQ(sockets.incoming.size(), 1u);

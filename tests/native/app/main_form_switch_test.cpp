@@ -4,10 +4,10 @@
 #include <string>
 #include <tuple>
 
-#include "app/form1.h"
-#include "form1_fixture.h"
+#include "app/main_form.h"
+#include "main_form_fixture.h"
 
-namespace tempiko::app::form1_fixture {
+namespace tempiko::app::main_form_fixture {
 namespace {
 
 using ::testing::ElementsAre;
@@ -32,11 +32,11 @@ TEST_P(RunEndingTest, UnattendedStartEndsWithItsRunInteractiveOneStaysOpen) {
   const bool unattended = std::string(argument) == "-d";
   shell.first_argument = argument;
   resolver.hosts["255.255.255.255"] = fakes::MakeAddress(255, 255, 255, 255);
-  TForm1& f = Create();
-  ComboBox1.Type(c.server);
+  MainForm& f = Create();
+  server_box.Type(c.server);
   f.ActOnSwitch();
   if (!unattended)
-    f.Button1Click();  // the user presses Connect
+    f.PressConnect();  // the user presses Connect
   if (c.reply == EndingCase::kFarAhead)
     DeliverReply(3000);
   else if (c.reply == EndingCase::kClose)
@@ -44,8 +44,8 @@ TEST_P(RunEndingTest, UnattendedStartEndsWithItsRunInteractiveOneStaysOpen) {
   timers.Advance(30000);
 
   EXPECT_EQ(shell.Count("CloseMainWindow"), unattended ? 1 : 0);
-  EXPECT_EQ(StatusBar1.Text(), c.status);
-  EXPECT_TRUE(Button1.Enabled());
+  EXPECT_EQ(status_bar.Text(), c.status);
+  EXPECT_TRUE(connect_button.Enabled());
   EXPECT_FALSE(f.Run().RunInProgress());
 }
 
@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Form1Test, UnattendedStartPressesConnectOnce) {
   shell.first_argument = "-d";
-  TForm1& f = Create("Timer=1\r\n");  // in the tray, with a period
+  MainForm& f = Create("Timer=1\r\n");  // in the tray, with a period
   f.ActOnSwitch();
   EXPECT_EQ(workers.started, 1);
   ASSERT_EQ(client_sockets.sent.size(), 1u);
@@ -98,7 +98,7 @@ class SimpleCorrectionStartTest : public Form1Test,
 TEST_P(SimpleCorrectionStartTest, CorrectsWhenItCanAndClosesWhenARateIsSet) {
   const SimpleStartCase& c = GetParam();
   shell.first_argument = "-s";
-  TForm1& f = Create(c.options);
+  MainForm& f = Create(c.options);
   f.ActOnSwitch();
   EXPECT_EQ(system_clock.LocalTimeSettings().size(), static_cast<std::size_t>(c.corrections));
   EXPECT_EQ(shell.Count("CloseMainWindow"), c.closes ? 1 : 0);
@@ -107,7 +107,7 @@ TEST_P(SimpleCorrectionStartTest, CorrectsWhenItCanAndClosesWhenARateIsSet) {
     // Two days at 1000 ms a day, and LastTime moves to the setting.
     EXPECT_THAT(system_clock.LocalTimeSettings(),
                 ElementsAre(sync::CalendarFields{2020, 1, 1, 12, 0, 2, 0}));
-    EXPECT_EQ(f.Record().LastTime, system_clock.LocalNow());
+    EXPECT_EQ(f.Record().last_time, system_clock.LocalNow());
   }
 }
 
@@ -128,12 +128,12 @@ TEST_F(Form1Test, ActivationMinimisesTheApplicationOnlyUnderASwitch) {
   } cases[] = {
       {"", false}, {"-d", true}, {"-s", true}, {"-D", false}, {"/d", false}, {"-dx", false},
   };
-  TForm1& f = Create();
+  MainForm& f = Create();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.argument);
     shell.ClearCalls();
     shell.first_argument = c.argument;  // read afresh each time
-    f.FormActivate();
+    f.OnActivate();
     EXPECT_EQ(shell.Count("MinimizeApplication"), c.minimised ? 1 : 0);
   }
 }
@@ -144,7 +144,7 @@ TEST_F(Form1Test, NoSwitchActsOnNothing) {
     form.reset();
     shell = fakes::RecordingWindowShell();
     shell.first_argument = argument;
-    TForm1& f = Create("HoseiMSec=1000\r\n");
+    MainForm& f = Create("HoseiMSec=1000\r\n");
     f.ActOnSwitch();
     EXPECT_EQ(workers.started, 0);
     EXPECT_THAT(system_clock.LocalTimeSettings(), IsEmpty());
@@ -153,4 +153,4 @@ TEST_F(Form1Test, NoSwitchActsOnNothing) {
 }
 
 }  // namespace
-}  // namespace tempiko::app::form1_fixture
+}  // namespace tempiko::app::main_form_fixture

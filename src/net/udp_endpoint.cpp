@@ -1,4 +1,4 @@
-#include "net/nmudp.h"
+#include "net/udp_endpoint.h"
 
 #include <algorithm>
 
@@ -21,7 +21,7 @@ std::uint16_t LowPortBits(std::int32_t port) {
 
 }  // namespace
 
-TNMUDP::TNMUDP(const SocketLayerFactory& make_layer, const ArrivalClock& arrival_clock) {
+UdpEndpoint::UdpEndpoint(const SocketLayerFactory& make_layer, const ArrivalClock& arrival_clock) {
   ready_ = false;
   layer_ = make_layer(*this, arrival_clock);
   ReportLevel = 1;
@@ -36,12 +36,12 @@ TNMUDP::TNMUDP(const SocketLayerFactory& make_layer, const ArrivalClock& arrival
   ready_ = true;
 }
 
-TNMUDP::~TNMUDP() {
+UdpEndpoint::~UdpEndpoint() {
   // The socket is not closed here: ending this endpoint's use of the library releases it.
   layer_->Cleanup();
 }
 
-void TNMUDP::CreateSocket(bool set_dont_linger) {
+void UdpEndpoint::CreateSocket(bool set_dont_linger) {
   socket_ = layer_->OpenDatagramSocket();
   try {
     if (socket_ == kInvalidSocket) {
@@ -56,7 +56,7 @@ void TNMUDP::CreateSocket(bool set_dont_linger) {
   }
 }
 
-void TNMUDP::SetLocalPort(std::int32_t port) {
+void UdpEndpoint::SetLocalPort(std::int32_t port) {
   Close();
   layer_->Cleanup();
   if (layer_->Startup() != 0) {
@@ -67,7 +67,7 @@ void TNMUDP::SetLocalPort(std::int32_t port) {
   StartListening();
 }
 
-void TNMUDP::StartListening() {
+void UdpEndpoint::StartListening() {
   const Ipv4Address any = layer_->ParseAddress("0.0.0.0");
   lookup_finished_ = false;
   // Neither result is examined: a port already in use leaves the endpoint deaf, unnoticed.
@@ -75,7 +75,7 @@ void TNMUDP::StartListening() {
   layer_->SelectRead(socket_);
 }
 
-void TNMUDP::Close() {
+void UdpEndpoint::Close() {
   if (socket_ != kInvalidSocket) {
     layer_->Close(socket_);
     // Forget the handle at once: the library may hand the same number to a later socket.
@@ -83,7 +83,7 @@ void TNMUDP::Close() {
   }
 }
 
-void TNMUDP::SendDatagram(std::span<const std::uint8_t> buff, std::int32_t length) {
+void UdpEndpoint::SendDatagram(std::span<const std::uint8_t> buff, std::int32_t length) {
   std::vector<std::uint8_t> copy(buff.begin(), buff.end());
 
   // A zero length gets exactly one chance to be repaired by the listener.
@@ -104,7 +104,7 @@ void TNMUDP::SendDatagram(std::span<const std::uint8_t> buff, std::int32_t lengt
 
   const Ipv4Address address = ResolveRemoteHost();
   if (address == 0) {
-    throw UDPSockError("Null Remote Address");
+    throw UdpSocketError("Null Remote Address");
   }
   ReportStatus(kLevelSending, "Sending Data");
   // A failed send is not reported; the datagram counts as handed over either way.
@@ -114,9 +114,9 @@ void TNMUDP::SendDatagram(std::span<const std::uint8_t> buff, std::int32_t lengt
   }
 }
 
-Ipv4Address TNMUDP::ResolveRemoteHost() {
+Ipv4Address UdpEndpoint::ResolveRemoteHost() {
   if (RemoteHost.size() > kMaxHostLength) {
-    throw UDPSockError("Host Lookup Canceled");
+    throw UdpSocketError("Host Lookup Canceled");
   }
   // The library sees the text up to its first zero byte, as a C string.
   const std::string host = RemoteHost.c_str();
@@ -136,19 +136,19 @@ Ipv4Address TNMUDP::ResolveRemoteHost() {
       return lookup_address_;
     }
     if (attempt == 1) {
-      throw UDPSockError("Host Lookup Canceled");
+      throw UdpSocketError("Host Lookup Canceled");
     }
     bool handled = false;
     if (OnInvalidHost) {
       OnInvalidHost(handled);
     }
     if (!handled) {
-      throw UDPSockError("Host Lookup Canceled");
+      throw UdpSocketError("Host Lookup Canceled");
     }
   }
 }
 
-void TNMUDP::OnReadable() {
+void UdpEndpoint::OnReadable() {
   if (!ready_) {
     return;
   }
@@ -170,7 +170,7 @@ void TNMUDP::OnReadable() {
   OnDataReceived(*this, datagram);
 }
 
-void TNMUDP::OnLookupFinished(bool succeeded, Ipv4Address address) {
+void UdpEndpoint::OnLookupFinished(bool succeeded, Ipv4Address address) {
   if (!ready_) {
     return;
   }
@@ -179,7 +179,7 @@ void TNMUDP::OnLookupFinished(bool succeeded, Ipv4Address address) {
   lookup_address_ = address;
 }
 
-std::int32_t TNMUDP::ReadDatagram(std::span<std::uint8_t> dest) const {
+std::int32_t UdpEndpoint::ReadDatagram(std::span<std::uint8_t> dest) const {
   if (last_byte_count_ <= 0) {
     return last_byte_count_;  // nothing to copy; -1 after a failed receive
   }
@@ -188,7 +188,7 @@ std::int32_t TNMUDP::ReadDatagram(std::span<std::uint8_t> dest) const {
   return static_cast<std::int32_t>(count);
 }
 
-void TNMUDP::CheckSocketError(int tolerated) {
+void UdpEndpoint::CheckSocketError(int tolerated) {
   ReportStatus(kLevelCheckingError, "Checking Error In Error Manager");
   last_error_ = layer_->LastError();
   // Containment, not equality: every bit of the tolerated number must be set in the error, so
@@ -201,10 +201,10 @@ void TNMUDP::CheckSocketError(int tolerated) {
     message = "Unknown Error No. " + std::to_string(last_error_);
   }
   ReportStatus(kLevelLibrary, "Looking Up Error Message" + message);
-  throw UDPSockError(message);
+  throw UdpSocketError(message);
 }
 
-void TNMUDP::ReportStatus(std::int32_t level, const std::string& text) {
+void UdpEndpoint::ReportStatus(std::int32_t level, const std::string& text) {
   if (level <= ReportLevel && OnStatus) {
     OnStatus(*this, text);
   }

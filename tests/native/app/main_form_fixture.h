@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
 #include "app/ini_profile.h"
+#include "app/main_form.h"
 #include "app/settings_file.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_socket_layer.h"
@@ -27,7 +27,7 @@
 #include "posix/posix_text_codec.h"
 #include "settings/temp_folder.h"
 
-namespace tempiko::app::form1_fixture {
+namespace tempiko::app::main_form_fixture {
 
 inline constexpr char kServerIp[] = "192.0.2.10";
 inline const net::Ipv4Address kServerAddress = fakes::MakeAddress(192, 0, 2, 10);
@@ -56,25 +56,26 @@ class Form1Test : public ::testing::Test {
 
   // Writes the section Option with these lines (none: no file at all), then makes the window
   // and runs its creation.
-  TForm1& Create(const std::string& option_lines = "") {
+  MainForm& Create(const std::string& option_lines = "") {
     if (!option_lines.empty())
       tempiko::testing_support::WriteBytes(path, "[Option]\r\n" + option_lines);
     form.emplace(
-        Form1Ports{Controls(), shell, timers, window, workers, system_clock, resolver,
-                   [this](net::SocketEvents& events, const net::ArrivalClock& arrival_clock) {
-                     // NMUDP1 is made first, then NMUDP2.
-                     return (made_endpoints++ == 0 ? client_sockets : relay_sockets)
-                         .Factory()(events, arrival_clock);
-                   },
-                   settings, locale, builtin_servers, computer_name});
-    form->FormCreate();
+        MainFormPorts{Controls(), shell, timers, window, workers, system_clock, resolver,
+                      [this](net::SocketEvents& events, const net::ArrivalClock& arrival_clock) {
+                        // client_endpoint is made first, then relay_endpoint.
+                        return (made_endpoints++ == 0 ? client_sockets : relay_sockets)
+                            .Factory()(events, arrival_clock);
+                      },
+                      settings, locale, builtin_servers, computer_name});
+    form->OnCreate();
     return *form;
   }
 
   MainControls Controls() {
-    return {ComboBox1, Label1,     Label4,    Button1,     Button2,  Button5,   Button6,
-            Button7,   StatusBar1, Memo1,     Button3,     Button4,  SpinEdit1, SpinEdit2,
-            SpinEdit3, SpinEdit4,  CheckBox1, RadioGroup1, ComboBox2};
+    return {server_box,      offset_label,      clock_label,     connect_button, exit_button,
+            zero_button,     details_button,    page_button,     status_bar,     log,
+            register_button, unregister_button, tolerance_field, drift_field,    period_field,
+            delay_field,     relay_box,         start_option,    entry_box};
   }
 
   std::string Stored(const std::string& key) {
@@ -101,25 +102,25 @@ class Form1Test : public ::testing::Test {
   // Ports. Those others refer to come first.
   fakes::ThreadRoles roles;
   fakes::VirtualTimerHost timers{&roles};
-  fakes::WatchedComboBox ComboBox1{roles, "ComboBox1"};
-  fakes::WatchedLabel Label1{roles, "Label1", "±0"};
-  fakes::WatchedLabel Label4{roles, "Label4", "0"};
-  fakes::WatchedButton Button1{roles, "Button1", "接続"};
-  ui::MemoryButton Button2{"終了"};
-  ui::MemoryButton Button5{"0 補正"};
-  ui::MemoryButton Button6{"詳細 >>"};
-  ui::MemoryButton Button7{"ｵﾌﾟｼｮﾝ"};
-  fakes::WatchedStatusBar StatusBar1{roles, "StatusBar1", "最終更新日＞"};
-  fakes::WatchedMemo Memo1{roles, "Memo1"};
-  ui::MemoryButton Button3{"登録"};
-  ui::MemoryButton Button4{"削除"};
-  fakes::WatchedSpinEdit SpinEdit1{roles, "SpinEdit1", 200};
-  ui::MemorySpinEdit SpinEdit2;
-  ui::MemorySpinEdit SpinEdit3;
-  ui::MemorySpinEdit SpinEdit4{0, 0, 999};
-  ui::MemoryCheckBox CheckBox1;
-  ui::MemoryRadioGroup RadioGroup1{2, 0};
-  ui::MemoryComboBox ComboBox2;
+  fakes::WatchedComboBox server_box{roles, "ComboBox1"};
+  fakes::WatchedLabel offset_label{roles, "Label1", "±0"};
+  fakes::WatchedLabel clock_label{roles, "Label4", "0"};
+  fakes::WatchedButton connect_button{roles, "Button1", "接続"};
+  ui::MemoryButton exit_button{"終了"};
+  ui::MemoryButton zero_button{"0 補正"};
+  ui::MemoryButton details_button{"詳細 >>"};
+  ui::MemoryButton page_button{"ｵﾌﾟｼｮﾝ"};
+  fakes::WatchedStatusBar status_bar{roles, "StatusBar1", "最終更新日＞"};
+  fakes::WatchedMemo log{roles, "Memo1"};
+  ui::MemoryButton register_button{"登録"};
+  ui::MemoryButton unregister_button{"削除"};
+  fakes::WatchedSpinEdit tolerance_field{roles, "SpinEdit1", 200};
+  ui::MemorySpinEdit drift_field;
+  ui::MemorySpinEdit period_field;
+  ui::MemorySpinEdit delay_field{0, 0, 999};
+  ui::MemoryCheckBox relay_box;
+  ui::MemoryRadioGroup start_option{2, 0};
+  ui::MemoryComboBox entry_box;
 
   fakes::RecordingWindowShell shell;
   fakes::InlineWindowThread window{roles};
@@ -138,7 +139,7 @@ class Form1Test : public ::testing::Test {
   std::vector<std::string> builtin_servers = {kServerIp, "ntp.two.example"};
   std::string computer_name = kComputerName;
 
-  std::optional<TForm1> form;
+  std::optional<MainForm> form;
 };
 
-}  // namespace tempiko::app::form1_fixture
+}  // namespace tempiko::app::main_form_fixture
