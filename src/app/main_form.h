@@ -37,8 +37,8 @@ struct MainFormPorts {
   loop::WorkerStarter& workers;
   sync::SystemClock& clock;
   net::HostResolver& resolver;
-  net::SocketLayerFactory
-      sockets;  // makes the socket layer of client_endpoint and of relay_endpoint
+  // Makes the socket layer of each endpoint (the client's and the relay's).
+  net::SocketLayerFactory sockets;
   SettingsFile& settings;
   const sync::Locale& locale;
   // The server list the window starts with when the settings file lists none.
@@ -47,7 +47,7 @@ struct MainFormPorts {
   std::string computer_name;
 };
 
-// One item of PopupMenu1, the tray menu.
+// One item of the tray menu.
 struct MenuItem {
   const char* name;
   const char* caption;  // "-": a separator
@@ -105,8 +105,8 @@ class MainForm final : public sync::ProgramShell {
   void OnShow();
   // Under "-d" or "-s" the whole application is minimised each time the window is activated.
   void OnActivate();
-  // A click on the background, a group box, offset_label to clock_caption, computer_picture or the
-  // status bar.
+  // A click on the background, a group box, the offset label or its caption, the clock's
+  // caption, the computer picture or the status bar.
   void OnBackgroundClick();
   // Saves the settings; a failed write is shown and refuses the close.
   bool OnCloseQuery();
@@ -119,7 +119,7 @@ class MainForm final : public sync::ProgramShell {
   void TaskbarCreated();
   // WM_SYSCOMMAND after its standard handling: the tray menu's item with that command runs.
   void SystemMenuCommand(int command);
-  // A command of PopupMenu1; answers whether an item with a click action ran.
+  // A command of the tray menu; answers whether an item with a click action ran.
   bool OnTrayMenuCommand(int command);
   // WM_QUERYENDSESSION: closes both endpoints and the window; answers that the log-off or
   // shut-down may go on.

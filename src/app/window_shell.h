@@ -38,7 +38,7 @@ class WindowShell {
   // answers whether the system took it.
   virtual bool AddTrayIcon() = 0;
   virtual void RemoveTrayIcon() = 0;
-  // Opens PopupMenu1 at the cursor position read when the tray callback began.
+  // Opens the tray menu at the cursor position read when the tray callback began.
   virtual void ShowTrayMenu() = 0;
 
   // The help page "Tempiko.htm" through the shell, and the about box (modal).

@@ -88,6 +88,7 @@ NOTIFYICONDATAW TrayIconRecord(HWND window, HICON icon) {
 
 }  // namespace
 
+// Every control of the window; BuildControls gives each its caption, place and id.
 struct MainWindow::Controls {
   std::unique_ptr<Win32GroupBox> server_group, computer_group, drift_group, entry_group,
       startup_group;
@@ -157,22 +158,36 @@ void MainWindow::Create() {
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 
   Controls& c = *controls_;
-  app::MainFormPorts form_ports{
-      {*c.server_box, *c.offset_label, *c.clock_label, *c.connect_button, *c.exit_button,
-       *c.zero_button, *c.details_button, *c.page_button, *c.status_bar, *c.log, *c.register_button,
-       *c.unregister_button, *c.tolerance_field, *c.drift_field, *c.period_field, *c.delay_field,
-       *c.relay_box, *c.start_option, *c.entry_box},
-      *this,
-      ports_.timers,
-      ports_.window_thread,
-      ports_.workers,
-      ports_.clock,
-      ports_.resolver,
-      ports_.sockets,
-      ports_.settings,
-      ports_.locale,
-      builtin_servers_,
-      ComputerName()};
+  const app::MainFormPorts form_ports{.controls = {.server_box = *c.server_box,
+                                                   .offset_label = *c.offset_label,
+                                                   .clock_label = *c.clock_label,
+                                                   .connect_button = *c.connect_button,
+                                                   .exit_button = *c.exit_button,
+                                                   .zero_button = *c.zero_button,
+                                                   .details_button = *c.details_button,
+                                                   .page_button = *c.page_button,
+                                                   .status_bar = *c.status_bar,
+                                                   .log = *c.log,
+                                                   .register_button = *c.register_button,
+                                                   .unregister_button = *c.unregister_button,
+                                                   .tolerance_field = *c.tolerance_field,
+                                                   .drift_field = *c.drift_field,
+                                                   .period_field = *c.period_field,
+                                                   .delay_field = *c.delay_field,
+                                                   .relay_box = *c.relay_box,
+                                                   .start_option = *c.start_option,
+                                                   .entry_box = *c.entry_box},
+                                      .shell = *this,
+                                      .timers = ports_.timers,
+                                      .window = ports_.window_thread,
+                                      .workers = ports_.workers,
+                                      .clock = ports_.clock,
+                                      .resolver = ports_.resolver,
+                                      .sockets = ports_.sockets,
+                                      .settings = ports_.settings,
+                                      .locale = ports_.locale,
+                                      .builtin_servers = builtin_servers_,
+                                      .computer_name = ComputerName()};
   form_ = std::make_unique<app::MainForm>(form_ports);
   BindEvents();
   AppendSystemMenu();
@@ -328,7 +343,7 @@ void MainWindow::BindEvents() {
   }
   c.computer_picture->OnClick = guard(&app::MainForm::OnBackgroundClick);
   c.status_bar->OnClick = guard(&app::MainForm::OnBackgroundClick);
-  // connect_button's click belongs to the run, which binds it itself; the guard shows its failures.
+  // Connect's click is bound by the main form itself; the guard shows its failures.
   const auto run_click = c.connect_button->OnClick;
   c.connect_button->OnClick = [this, run_click] {
     if (run_click)

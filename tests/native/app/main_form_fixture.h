@@ -72,10 +72,25 @@ class Form1Test : public ::testing::Test {
   }
 
   MainControls Controls() {
-    return {server_box,      offset_label,      clock_label,     connect_button, exit_button,
-            zero_button,     details_button,    page_button,     status_bar,     log,
-            register_button, unregister_button, tolerance_field, drift_field,    period_field,
-            delay_field,     relay_box,         start_option,    entry_box};
+    return {.server_box = server_box,
+            .offset_label = offset_label,
+            .clock_label = clock_label,
+            .connect_button = connect_button,
+            .exit_button = exit_button,
+            .zero_button = zero_button,
+            .details_button = details_button,
+            .page_button = page_button,
+            .status_bar = status_bar,
+            .log = log,
+            .register_button = register_button,
+            .unregister_button = unregister_button,
+            .tolerance_field = tolerance_field,
+            .drift_field = drift_field,
+            .period_field = period_field,
+            .delay_field = delay_field,
+            .relay_box = relay_box,
+            .start_option = start_option,
+            .entry_box = entry_box};
   }
 
   std::string Stored(const std::string& key) {
