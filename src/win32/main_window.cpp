@@ -235,26 +235,27 @@ void MainWindow::BuildControls() {
 
   c->server_group = std::make_unique<Win32GroupBox>(
       root, ControlSpec{kServerGroupId, {0, 0, 233, 89}, "NTPサーバー", font});
-  const ControlParent group1 = c->server_group->Inside();
+  const ControlParent server_part = c->server_group->Inside();
   c->server_picture = std::make_unique<Win32Picture>(
-      group1, ControlSpec{kServerPictureId, {8, 32, 33, 33}, "", font}, instance_, IDI_SERVER);
+      server_part, ControlSpec{kServerPictureId, {8, 32, 33, 33}, "", font}, instance_, IDI_SERVER);
   c->server_box = std::make_unique<Win32ComboBox>(
-      group1, ControlSpec{kServerBoxId, {48, 18, 177, 200}, "", font});
+      server_part, ControlSpec{kServerBoxId, {48, 18, 177, 200}, "", font});
   c->offset_caption = std::make_unique<Win32Label>(
-      group1, ControlSpec{kOffsetCaptionId, {48, 48, 60, 13}, "補正時間", font});
+      server_part, ControlSpec{kOffsetCaptionId, {48, 48, 60, 13}, "補正時間", font});
   c->offset_label = std::make_unique<Win32Label>(
-      group1, ControlSpec{kOffsetLabelId, {48, 64, 177, 17}, "±0", ClockFont()});
+      server_part, ControlSpec{kOffsetLabelId, {48, 64, 177, 17}, "±0", ClockFont()});
   c->offset_label->SetColors(kLime, kBlack);
 
   c->computer_group = std::make_unique<Win32GroupBox>(
       root, ControlSpec{kComputerGroupId, {0, 96, 233, 57}, "マイコンピュータ", font});
-  const ControlParent group2 = c->computer_group->Inside();
+  const ControlParent computer_part = c->computer_group->Inside();
   c->computer_picture = std::make_unique<Win32Picture>(
-      group2, ControlSpec{kComputerPictureId, {8, 16, 32, 32}, "", font}, instance_, IDI_COMPUTER);
+      computer_part, ControlSpec{kComputerPictureId, {8, 16, 32, 32}, "", font}, instance_,
+      IDI_COMPUTER);
   c->clock_caption = std::make_unique<Win32Label>(
-      group2, ControlSpec{kClockCaptionId, {48, 16, 60, 13}, "現在時刻", font});
+      computer_part, ControlSpec{kClockCaptionId, {48, 16, 60, 13}, "現在時刻", font});
   c->clock_label = std::make_unique<Win32Label>(
-      group2, ControlSpec{kClockLabelId, {48, 32, 177, 17}, "0", ClockFont()});
+      computer_part, ControlSpec{kClockLabelId, {48, 32, 177, 17}, "0", ClockFont()});
   c->clock_label->SetColors(kAqua, kBlack);
 
   const auto button = [&](int id, int top, const char* caption,
@@ -281,15 +282,15 @@ void MainWindow::BuildControls() {
   const ControlParent options = c->details_pages->Page(1);
   c->startup_group = std::make_unique<Win32GroupBox>(
       options, ControlSpec{kStartupGroupId, {0, 3, 124, 57}, "スタートアップ", font});
-  const ControlParent group5 = c->startup_group->Inside();
+  const ControlParent startup_part = c->startup_group->Inside();
   c->register_button = std::make_unique<Win32Button>(
-      group5, ControlSpec{kRegisterButtonId, {6, 14, 44, 19}, "登録", font});
+      startup_part, ControlSpec{kRegisterButtonId, {6, 14, 44, 19}, "登録", font});
   c->unregister_button = std::make_unique<Win32Button>(
-      group5, ControlSpec{kUnregisterButtonId, {6, 34, 44, 19}, "削除", font});
+      startup_part, ControlSpec{kUnregisterButtonId, {6, 34, 44, 19}, "削除", font});
   c->delay_caption = std::make_unique<Win32Label>(
-      group5, ControlSpec{kDelayCaptionId, {56, 14, 60, 13}, "遅延(S)", font});
+      startup_part, ControlSpec{kDelayCaptionId, {56, 14, 60, 13}, "遅延(S)", font});
   c->delay_field = std::make_unique<Win32SpinEdit>(
-      group5, ControlSpec{kDelayFieldId, {56, 30, 62, 21}, "0", font}, SpinRange{0, 999, 1});
+      startup_part, ControlSpec{kDelayFieldId, {56, 30, 62, 21}, "0", font}, SpinRange{0, 999, 1});
 
   c->entry_group = std::make_unique<Win32GroupBox>(
       options, ControlSpec{kEntryGroupId, {128, 3, 129, 57}, "接続先", font});
@@ -298,11 +299,11 @@ void MainWindow::BuildControls() {
 
   c->drift_group = std::make_unique<Win32GroupBox>(
       options, ControlSpec{kDriftGroupId, {0, 64, 137, 57}, "簡易補正時間", font});
-  const ControlParent group3 = c->drift_group->Inside();
+  const ControlParent drift_part = c->drift_group->Inside();
   c->drift_field = std::make_unique<Win32SpinEdit>(
-      group3, ControlSpec{kDriftFieldId, {8, 24, 80, 21}, "0", font}, SpinRange{0, 0, 100});
+      drift_part, ControlSpec{kDriftFieldId, {8, 24, 80, 21}, "0", font}, SpinRange{0, 0, 100});
   c->drift_unit = std::make_unique<Win32Label>(
-      group3, ControlSpec{kDriftUnitId, {94, 28, 40, 13}, "ミリ秒", font});
+      drift_part, ControlSpec{kDriftUnitId, {94, 28, 40, 13}, "ミリ秒", font});
 
   c->start_option = std::make_unique<Win32RadioGroup>(
       options, ControlSpec{kStartOptionId, {142, 64, 115, 57}, "起動時オプション", font},
