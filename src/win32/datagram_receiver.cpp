@@ -81,7 +81,8 @@ std::optional<double> DatagramReceiver::WatchForDatagram() {
   // through wineserver, tens of microseconds), so a datagram found waiting arrived at some
   // instant between the start of the look before and the end of the look that found it: it is
   // stamped in the middle of that span. Found by the first look, it may have waited since
-  // before the watch began: it gets the end of that look, as a blocking receive would.
+  // before the watch began: it gets the end of that look, as a blocking receive would. (An
+  // empty datagram shows no waiting bytes: the blocking receive takes it once the watch ends.)
   std::optional<double> previous_start;
   while (!stopping_ && GetTickCount64() < watch_until_) {
     const double start = arrival_clock_();
