@@ -13,6 +13,11 @@ bool EndsOneDatagram(int error) {
   return error == WSAEMSGSIZE || error == WSAECONNRESET || error == WSAENETRESET;
 }
 
+// How a receive cancelled by CancelIoEx fails.
+bool WasCancelled(int error) {
+  return error == WSA_OPERATION_ABORTED || error == WSAEINTR;
+}
+
 }  // namespace
 
 DatagramReceiver::DatagramReceiver(SOCKET socket, net::ArrivalClock arrival_clock,
@@ -63,24 +68,66 @@ DatagramReceiver::Slot* DatagramReceiver::WaitForFreeSlot() {
   }
 }
 
-bool DatagramReceiver::ReceiveInto(Slot& slot) {
-  sockaddr_in sender{};
-  int sender_size = sizeof(sender);
-  const int count = recvfrom(socket_, reinterpret_cast<char*>(slot.bytes.data()), kAreaSize, 0,
-                             reinterpret_cast<sockaddr*>(&sender), &sender_size);
-  // Stamped first: whatever follows delays the datagram's handling, not its instant.
-  const double arrival = arrival_clock_();
-  slot.count = count;
-  slot.error = 0;
-  if (count == SOCKET_ERROR) {
-    slot.count = -1;
-    slot.error = WSAGetLastError();
-    if (stopping_ || !EndsOneDatagram(slot.error))
-      return false;
+void DatagramReceiver::ExpectReply() {
+  watch_until_ = GetTickCount64() + kWatchMs;
+  ++sends_;
+  // Wakes the thread if it is blocked in its receive; if it is not, it sees the window before
+  // it next blocks (or, rarely, blocks anyway and stamps the reply as it wakes).
+  CancelIoEx(reinterpret_cast<HANDLE>(socket_), nullptr);
+}
+
+std::optional<double> DatagramReceiver::WatchForDatagram() {
+  // Each look at the waiting byte count is a request to the system (under Wine a round trip
+  // through wineserver, tens of microseconds), so a datagram found waiting arrived at some
+  // instant between the start of the look before and the end of the look that found it: it is
+  // stamped in the middle of that span. Found by the first look, it may have waited since
+  // before the watch began: it gets the end of that look, as a blocking receive would. (An
+  // empty datagram shows no waiting bytes: the blocking receive takes it once the watch ends.)
+  std::optional<double> previous_start;
+  while (!stopping_ && GetTickCount64() < watch_until_) {
+    const double start = arrival_clock_();
+    u_long waiting = 0;
+    if (ioctlsocket(socket_, FIONREAD, &waiting) != 0)
+      break;  // the receive reports what is wrong
+    if (waiting > 0) {
+      const double end = arrival_clock_();
+      watch_until_ = 0;  // the reply has come: block again after it
+      return previous_start ? (*previous_start + end) / 2 : end;
+    }
+    previous_start = start;
+    SwitchToThread();
   }
-  slot.origin = {sender.sin_addr.s_addr, ntohs(sender.sin_port), arrival};
-  Publish();
-  return true;
+  return std::nullopt;
+}
+
+bool DatagramReceiver::ReceiveInto(Slot& slot) {
+  for (;;) {
+    const unsigned sends = sends_;
+    const std::optional<double> seen = WatchForDatagram();
+    if (stopping_)
+      return false;
+    sockaddr_in sender{};
+    int sender_size = sizeof(sender);
+    const int count = recvfrom(socket_, reinterpret_cast<char*>(slot.bytes.data()), kAreaSize, 0,
+                               reinterpret_cast<sockaddr*>(&sender), &sender_size);
+    // Stamped first: whatever follows delays the datagram's handling, not its instant.
+    const double arrival = seen ? *seen : arrival_clock_();
+    slot.count = count;
+    slot.error = 0;
+    if (count == SOCKET_ERROR) {
+      slot.count = -1;
+      slot.error = WSAGetLastError();
+      if (stopping_)
+        return false;
+      if (WasCancelled(slot.error) && sends_ != sends)
+        continue;  // woken to watch for a reply
+      if (!EndsOneDatagram(slot.error))
+        return false;
+    }
+    slot.origin = {sender.sin_addr.s_addr, ntohs(sender.sin_port), arrival};
+    Publish();
+    return true;
+  }
 }
 
 void DatagramReceiver::Publish() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -40,6 +41,13 @@ class OwnedEvent {
 // than waiting for the socket's event or for an overlapped receive. It is stopped by cancelling
 // the pending receive (CancelIoEx), before the socket is closed.
 //
+// Even so, a blocked receive wakes a fraction of a millisecond after its datagram arrived, and
+// that lateness goes straight into the offset a run measures. A reply is awaited only just after
+// a send, though: the owner calls ExpectReply() before each send, which wakes the thread out of
+// its receive, and for a short while the thread watches the socket's waiting byte count instead,
+// yielding between looks, and stamps a datagram the moment it shows. Once one has come, or the
+// while is over, the thread blocks again and costs nothing while idle.
+//
 // The datagrams wait in a queue of fixed size. While it is full the receiver takes nothing, so
 // further datagrams wait in the socket's own buffer as they would without a receiver, until the
 // window thread makes room: a flood costs no more memory than the queue, and the receiver only
@@ -59,7 +67,12 @@ class DatagramReceiver {
   DatagramReceiver(const DatagramReceiver&) = delete;
   DatagramReceiver& operator=(const DatagramReceiver&) = delete;
 
+  // How long after a send the thread watches for its reply rather than blocking.
+  static constexpr ULONGLONG kWatchMs = 50;
+
   SOCKET socket() const { return socket_; }
+  // A send on the socket is about to happen: watch for its reply for the next kWatchMs.
+  void ExpectReply();
   bool HasQueued() const;
 
   // Moves the oldest queued datagram into `area` and answers its byte count; or answers -1 with
@@ -80,6 +93,9 @@ class DatagramReceiver {
   Slot* WaitForFreeSlot();
   // Receives one datagram into `slot`; answers whether to go on receiving.
   bool ReceiveInto(Slot& slot);
+  // While a reply is expected, looks for a waiting datagram until one shows (answering its
+  // instant), the while is over or the receiver stops (answering none).
+  std::optional<double> WatchForDatagram();
   void Publish();
 
   SOCKET socket_;
@@ -89,6 +105,8 @@ class DatagramReceiver {
   OwnedEvent stop_{true};
   OwnedEvent finished_{true};  // the thread has left its loop
   std::atomic<bool> stopping_{false};
+  std::atomic<ULONGLONG> watch_until_{0};  // tick count up to which a reply is expected
+  std::atomic<unsigned> sends_{0};         // ExpectReply calls: a cancel that meant "watch"
 
   mutable std::mutex mutex_;
   std::vector<Slot> slots_;  // a ring: `count_` queued datagrams from `head_` on

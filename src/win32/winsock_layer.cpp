@@ -136,6 +136,10 @@ bool WinsockLayer::ProcessEventsUntil(const std::function<bool()>& finished,
 int WinsockLayer::SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
                          net::Ipv4Address address, std::uint16_t port) {
   const sockaddr_in record = MakeAddress(address, port);
+  // Before the send, so that the receiver is already watching when the reply comes, and the
+  // instant taken right after the send is not delayed.
+  if (receiver_ && receiver_->socket() == static_cast<SOCKET>(socket))
+    receiver_->ExpectReply();
   return sendto(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(data), length, 0,
                 reinterpret_cast<const sockaddr*>(&record), sizeof(record));
 }

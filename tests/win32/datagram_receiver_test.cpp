@@ -1,6 +1,7 @@
 // The receiver thread on real Winsock, on the loopback: datagrams are taken and stamped as they
 // arrive, in order, wait in a queue of bounded size without being lost when it is full, and the
-// thread stops promptly while blocked in its receive.
+// thread stops promptly while blocked in its receive or watching for a reply. After a send it
+// watches for the reply for a short while, then blocks again.
 #include "win32/datagram_receiver.h"
 
 #include <gtest/gtest.h>
@@ -175,12 +176,28 @@ INSTANTIATE_TEST_SUITE_P(Cases, DatagramReceiverTooLargeTest,
                                          TooLargeCase{"LargerThanTheCaller", 51, 50}),
                          [](const auto& test_case) { return std::string(test_case.param.name); });
 
-TEST_F(DatagramReceiverTest, StopsPromptlyWhileBlockedAndLeavesTheSocketUsable) {
+struct StopCase {
+  const char* name;
+  bool reply_expected;  // stopped while watching for a reply, not while blocked
+};
+
+void PrintTo(const StopCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class DatagramReceiverStopTest : public DatagramReceiverTest,
+                                 public testing::WithParamInterface<StopCase> {};
+
+TEST_P(DatagramReceiverStopTest, StopsPromptlyAndLeavesTheSocketUsable) {
   LoopbackSocket socket;
   LoopbackSocket peer;
   {
     DatagramReceiver receiver(socket.get(), CountingClock(), CountQueued());
     Sleep(100);  // the thread is now waiting in its receive
+    if (GetParam().reply_expected) {
+      receiver.ExpectReply();
+      Sleep(10);
+    }
   }
   EXPECT_EQ(queued, 0);  // a cancelled receive is no datagram
 
@@ -189,6 +206,64 @@ TEST_F(DatagramReceiverTest, StopsPromptlyWhileBlockedAndLeavesTheSocketUsable) 
   EXPECT_EQ(recv(socket.get(), &byte, 1, 0), 1);
   EXPECT_EQ(byte, 7);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, DatagramReceiverStopTest,
+                         testing::Values(StopCase{"WhileBlocked", false},
+                                         StopCase{"WhileWatchingForAReply", true}),
+                         [](const auto& test_case) { return std::string(test_case.param.name); });
+
+struct ReplyCase {
+  const char* name;
+  DWORD send_after_ms;     // after ExpectReply
+  bool found_by_watching;  // rather than by the blocking receive
+};
+
+void PrintTo(const ReplyCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class DatagramReceiverReplyTest : public DatagramReceiverTest,
+                                  public testing::WithParamInterface<ReplyCase> {};
+
+TEST_P(DatagramReceiverReplyTest, IsDeliveredAndStampedAndTheThreadThenBlocksAgain) {
+  LoopbackSocket socket;
+  LoopbackSocket peer;
+  DatagramReceiver receiver(socket.get(), CountingClock(), CountQueued());
+  Sleep(100);
+  EXPECT_EQ(clock_readings, 0);  // blocked: no look at the clock before a send
+
+  receiver.ExpectReply();
+  Sleep(GetParam().send_after_ms);
+  const int before_send = clock_readings;
+  peer.SendTo(socket.port, {9, 8});
+  ASSERT_TRUE(WaitForQueued(1));
+  const Taken reply = TakeFrom(receiver);
+  EXPECT_EQ(reply.bytes, (Bytes{9, 8}));
+  EXPECT_EQ(reply.origin.port, peer.port);
+
+  const int readings = clock_readings;
+  if (GetParam().found_by_watching) {
+    // Woken out of its receive by the expected reply, the thread was already looking when the
+    // datagram was sent; it was stamped by those looks: not before the send, nor as late as
+    // the end of the look that found it.
+    EXPECT_GT(before_send, 0);
+    EXPECT_GE(reply.origin.arrival, before_send);
+    EXPECT_LT(reply.origin.arrival, readings);
+  } else {
+    // The watch was over: the blocking receive stamped it right after it returned.
+    EXPECT_EQ(reply.origin.arrival, before_send + 1);
+    EXPECT_EQ(reply.origin.arrival, readings);
+  }
+  // No more looks once the reply has come or the watch is over.
+  Sleep(2 * DatagramReceiver::kWatchMs);
+  EXPECT_EQ(clock_readings, readings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DatagramReceiverReplyTest,
+    testing::Values(ReplyCase{"WhileWatching", DatagramReceiver::kWatchMs / 5, true},
+                    ReplyCase{"AfterTheWatch", 3 * DatagramReceiver::kWatchMs, false}),
+    [](const auto& test_case) { return std::string(test_case.param.name); });
 
 TEST_F(DatagramReceiverTest, UnboundSocketStaysSilent) {
   LoopbackSocket unbound(/*bound=*/false);
