@@ -13,25 +13,9 @@
 #include <vector>
 
 #include "net/socket_layer.h"
+#include "win32/owned.h"
 
 namespace tempiko::win32 {
-
-// An unnamed event object, closed with its owner.
-class OwnedEvent {
- public:
-  explicit OwnedEvent(bool manual_reset)
-      : handle_(CreateEventW(nullptr, manual_reset, FALSE, nullptr)) {}
-  ~OwnedEvent() {
-    if (handle_)
-      CloseHandle(handle_);
-  }
-  OwnedEvent(const OwnedEvent&) = delete;
-  OwnedEvent& operator=(const OwnedEvent&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // Takes the datagrams of one socket on a thread of its own, the moment they arrive, and stamps
 // each with the arrival clock right after its recvfrom. However busy the window thread is (a
@@ -101,9 +85,11 @@ class DatagramReceiver {
   SOCKET socket_;
   net::ArrivalClock arrival_clock_;
   std::function<void()> on_queued_;
-  OwnedEvent room_{false};  // the window thread took from a full queue
-  OwnedEvent stop_{true};
-  OwnedEvent finished_{true};  // the thread has left its loop
+  // Set when the window thread takes from a full queue (auto-reset).
+  UniqueHandle room_{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  UniqueHandle stop_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  // Set when the thread has left its loop.
+  UniqueHandle finished_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   std::atomic<bool> stopping_{false};
   std::atomic<ULONGLONG> watch_until_{0};  // tick count up to which a reply is expected
   std::atomic<unsigned> sends_{0};         // ExpectReply calls: a cancel that meant "watch"

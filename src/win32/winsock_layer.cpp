@@ -6,6 +6,8 @@
 namespace tempiko::win32 {
 namespace {
 
+constexpr std::uint16_t kTimeServerPort = 123;
+
 constexpr wchar_t kWindowClass[] = L"TempikoSocketNotify";
 
 void RegisterNotifyClass(WNDPROC procedure) {
@@ -136,9 +138,10 @@ bool WinsockLayer::ProcessEventsUntil(const std::function<bool()>& finished,
 int WinsockLayer::SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
                          net::Ipv4Address address, std::uint16_t port) {
   const sockaddr_in record = MakeAddress(address, port);
-  // Before the send, so that the receiver is already watching when the reply comes, and the
-  // instant taken right after the send is not delayed.
-  if (receiver_ && receiver_->socket() == static_cast<SOCKET>(socket))
+  // A request to a time server expects its reply at once: the receiver watches for it from
+  // before the send, so that the instant taken right after the send is not delayed. Other
+  // sends (the relay's answers to its clients) expect nothing back.
+  if (port == kTimeServerPort && receiver_ && receiver_->socket() == static_cast<SOCKET>(socket))
     receiver_->ExpectReply();
   return sendto(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(data), length, 0,
                 reinterpret_cast<const sockaddr*>(&record), sizeof(record));
