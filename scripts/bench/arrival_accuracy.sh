@@ -15,24 +15,13 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 runs=${1:-20}
 cd "$root"
-bash scripts/deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j2 --target tempiko probe sync_accuracy >/dev/null
+source scripts/lib/bench.sh
+tempiko_bench_build tempiko probe sync_accuracy
 
 measure() {
   set -euo pipefail
-  export TEMPIKO_BUILD=$root/build/mingw
-  source "$root/scripts/lib/wine-env.sh"
-  exe=$TEMPIKO_BUILD/src/win32/tempiko.exe
-  probe=$TEMPIKO_BUILD/tests/e2e/probe.exe
-  source "$root/tests/e2e/lib.sh"
-  state=$(mktemp -d)
-  unset DISPLAY
-  tempiko_ensure_display
-  on_exit 'tests/harness/chronyd.sh stop "$state"; tempiko_stop_wine; tempiko_stop_display; rm -rf "$state"'
-  tests/harness/chronyd.sh start "$state" 127.0.0.1 123
-  tempiko_prepare_prefix
-  tempiko_start_wine
+  source "$root/scripts/lib/bench.sh"
+  tempiko_bench_world
 
   # (a) The real program. A run has ended once its status text stands in the log.
   local endings='^(補正完了|サーバからの応答がありませんでした|応答時間が長いため補正しませんでした|サーバーが見つかりません|.*設定できません.*|[0-9]+ms以内誤差のため補正しませんでした)$'
@@ -102,6 +91,4 @@ versus("(b')", b_offset)
 PY
 }
 
-source "$root/scripts/lib/netns.sh"
-tempiko_isolated bash -c "$(declare -f measure); root=$root runs=$runs \
-  TEMPIKO_BENCH_LOG_PAGE=${TEMPIKO_BENCH_LOG_PAGE:-} measure"
+tempiko_bench_isolated measure runs=$runs TEMPIKO_BENCH_LOG_PAGE=${TEMPIKO_BENCH_LOG_PAGE:-}

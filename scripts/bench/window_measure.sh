@@ -6,24 +6,13 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 seconds=${1:-60}
 cd "$root"
-bash scripts/deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target tempiko probe >/dev/null
+source scripts/lib/bench.sh
+tempiko_bench_build tempiko probe
 
 measure() {
   set -euo pipefail
-  export TEMPIKO_BUILD=$root/build/mingw
-  source "$root/scripts/lib/wine-env.sh"
-  exe=$TEMPIKO_BUILD/src/win32/tempiko.exe
-  probe=$TEMPIKO_BUILD/tests/e2e/probe.exe
-  source "$root/tests/e2e/lib.sh"
-  state=$(mktemp -d)
-  unset DISPLAY
-  tempiko_ensure_display
-  on_exit 'tests/harness/chronyd.sh stop "$state"; tempiko_stop_wine; tempiko_stop_display; rm -rf "$state"'
-  tests/harness/chronyd.sh start "$state" 127.0.0.1 123
-  tempiko_prepare_prefix
-  tempiko_start_wine
+  source "$root/scripts/lib/bench.sh"
+  tempiko_bench_world
 
   cpu_ticks() { awk '{print $14 + $15}' "/proc/$(pgrep -f "^$SANDBOX/tempiko.exe" | head -1)/stat"; }
   cpu_percent() {
@@ -57,5 +46,4 @@ measure() {
   echo "tempiko.exe: $(stat -c %s "$exe") bytes"
 }
 
-source "$root/scripts/lib/netns.sh"
-tempiko_isolated bash -c "$(declare -f measure); root=$root runs=${runs:-} seconds=${seconds:-} measure"
+tempiko_bench_isolated measure seconds=$seconds

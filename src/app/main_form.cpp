@@ -318,12 +318,18 @@ bool MainForm::TrayMode() const {
 }
 
 WindowSettings MainForm::SettingsView() {
-  return {{c_.start_option, c_.entry_box, c_.tolerance_field, c_.drift_field, c_.period_field,
-           c_.delay_field, c_.relay_box, c_.server_box},
-          record_,
-          format_,
-          dial_check_,
-          [this] { OnResidentOptionChanged(); }};
+  return {.controls = {.start_option = c_.start_option,
+                       .entry_box = c_.entry_box,
+                       .tolerance_field = c_.tolerance_field,
+                       .drift_field = c_.drift_field,
+                       .period_field = c_.period_field,
+                       .delay_field = c_.delay_field,
+                       .relay_box = c_.relay_box,
+                       .server_box = c_.server_box},
+          .record = record_,
+          .display_format = format_,
+          .dial_check = dial_check_,
+          .resident_option_changed = [this] { OnResidentOptionChanged(); }};
 }
 
 std::string MainForm::LastTimeText() const {

@@ -158,7 +158,7 @@ class MainForm final : public sync::ProgramShell {
   void CloseMainWindow() override;
 
   // --- State, for the window and tests ---
-  const std::string& Format() const { return format_; }
+  const std::string& DisplayFormat() const { return format_; }
   bool DialCheck() const { return dial_check_; }
   const std::string& OwnAddress() const { return own_address_; }
   bool DetailsOpened() const { return details_opened_; }

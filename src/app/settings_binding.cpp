@@ -3,22 +3,22 @@
 namespace tempiko::app {
 namespace {
 
-void RunRelayOptionHandler(const WindowSettings& window) {
-  if (window.relay_option_handler)
-    window.relay_option_handler();
+void RunResidentOptionChanged(const WindowSettings& window) {
+  if (window.resident_option_changed)
+    window.resident_option_changed();
 }
 
-void ApplyRelayOptions(const Settings& settings, const WindowSettings& window) {
+void ApplyResidentOptions(const Settings& settings, const WindowSettings& window) {
   const SettingsControls& c = window.controls;
   const bool was_checked = c.relay_box.Checked();
   c.relay_box.SetChecked(settings.relay_on);
   if (c.relay_box.Checked() != was_checked)
-    RunRelayOptionHandler(window);
+    RunResidentOptionChanged(window);
 
   const int old_hours = c.period_field.Value();
   c.period_field.SetValue(settings.period_hours);
   if (c.period_field.Value() != old_hours)
-    RunRelayOptionHandler(window);
+    RunResidentOptionChanged(window);
 }
 
 // The box shows the list the save writes: an entry picked from the list stays as it is.
@@ -40,12 +40,12 @@ void ApplySettings(const Settings& settings, const WindowSettings& window) {
   c.drift_field.SetValue(settings.drift_ms_per_day);
   window.record.has_last_time = settings.has_last_time;
   window.record.last_time = settings.last_time;
-  ApplyRelayOptions(settings, window);
+  ApplyResidentOptions(settings, window);
   c.delay_field.SetValue(settings.start_delay_s);
-  window.DialCheck = settings.dial_check;
+  window.dial_check = settings.dial_check;
   c.server_box.SetItems(settings.server_list);
   c.server_box.SetItemIndex(settings.server_index);
-  window.Format = settings.display_format;
+  window.display_format = settings.display_format;
 }
 
 Settings CollectSettings(const WindowSettings& window) {
@@ -60,12 +60,12 @@ Settings CollectSettings(const WindowSettings& window) {
   settings.relay_on = c.relay_box.Checked();
   settings.period_hours = c.period_field.Value();
   settings.start_delay_s = c.delay_field.Value();
-  settings.dial_check = window.DialCheck;
+  settings.dial_check = window.dial_check;
   settings.server_list = c.server_box.Items();
   settings.server_index = c.server_box.ItemIndex();
   if (settings.server_index < 0)
     settings.typed_server = c.server_box.Text();
-  settings.display_format = window.Format;
+  settings.display_format = window.display_format;
   return settings;
 }
 

@@ -27,11 +27,11 @@ struct SettingsControls {
 struct WindowSettings {
   SettingsControls controls;
   sync::CorrectionRecord& record;  // LastTime, HasLastTime
-  std::string& Format;             // display pattern of the clock label
-  bool& DialCheck;                 // whether the dial-up watcher may run
+  std::string& display_format;     // display pattern of the clock label
+  bool& dial_check;                // whether the dial-up watcher may run
   // The relay option handler (OnResidentOptionChanged): applying settings runs it whenever that
   // changes relay_box's state or period_field's value, as a click or an edit would.
-  std::function<void()> relay_option_handler;
+  std::function<void()> resident_option_changed;
 };
 
 // Puts loaded settings into the window, one control after the other in the order of the keys;

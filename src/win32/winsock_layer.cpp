@@ -32,9 +32,9 @@ WinsockLayer::WinsockLayer(net::SocketEvents& events, net::ArrivalClock arrival_
     : events_(events), arrival_clock_(std::move(arrival_clock)) {
   RegisterNotifyClass(&WinsockLayer::WindowProc);
   // A message-only window: hidden, owned by this thread, seen by nobody else.
-  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  window_.reset(CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr));
+  SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 WinsockLayer::~WinsockLayer() {
@@ -42,10 +42,9 @@ WinsockLayer::~WinsockLayer() {
   // A lookup still running would write into the lookup area after it is gone.
   if (lookup_task_)
     WSACancelAsyncRequest(lookup_task_);
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
+  // No notice may reach a layer that is going; the owner destroys the window.
+  if (window_)
+    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
 int WinsockLayer::Startup() {
@@ -85,7 +84,7 @@ void WinsockLayer::SelectRead(net::SocketHandle socket) {
     return;  // asked again: it is receiving already
   receiver_.reset();
   // One notification per datagram taken, each to be answered by one receive.
-  receiver_ = std::make_unique<DatagramReceiver>(s, arrival_clock_, [window = window_, s] {
+  receiver_ = std::make_unique<DatagramReceiver>(s, arrival_clock_, [window = window_.get(), s] {
     PostMessageW(window, kNotifyMessage, s, WSAMAKESELECTREPLY(FD_READ, 0));
   });
 }
@@ -106,11 +105,11 @@ void WinsockLayer::StartLookup(const char* host) {
   // answer must not be taken for the new host's.
   if (lookup_task_)
     WSACancelAsyncRequest(lookup_task_);
-  lookup_task_ =
-      WSAAsyncGetHostByName(window_, kNotifyMessage, host, lookup_area_.data(), kLookupAreaSize);
+  lookup_task_ = WSAAsyncGetHostByName(window_.get(), kNotifyMessage, host, lookup_area_.data(),
+                                       kLookupAreaSize);
   if (!lookup_task_) {
     // The lookup could not even start: report it as a failed one.
-    PostMessageW(window_, kNotifyMessage, 0, WSAMAKEASYNCREPLY(0, WSAGetLastError()));
+    PostMessageW(window_.get(), kNotifyMessage, 0, WSAMAKEASYNCREPLY(0, WSAGetLastError()));
   }
 }
 

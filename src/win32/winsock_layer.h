@@ -8,6 +8,7 @@
 
 #include "net/socket_layer.h"
 #include "win32/datagram_receiver.h"
+#include "win32/owned.h"
 
 namespace tempiko::win32 {
 
@@ -52,7 +53,7 @@ class WinsockLayer final : public net::SocketLayer {
 
   net::SocketEvents& events_;
   net::ArrivalClock arrival_clock_;
-  HWND window_ = nullptr;
+  UniqueWindow window_;
   std::unique_ptr<DatagramReceiver> receiver_;  // of the socket asked to notify, if any
   int startup_error_ = 0;
   HANDLE lookup_task_ = nullptr;  // the pending host lookup, if any

@@ -366,7 +366,7 @@ TEST_F(Form1Test, PatternDialogStoresTheNewPatternAtOnce) {
   shell.pattern_answer = "yyyy";
   f.OnClockDoubleClick();
   EXPECT_THAT(shell.pattern_asks, ElementsAre("hh:nn"));
-  EXPECT_EQ(f.Format(), "yyyy");
+  EXPECT_EQ(f.DisplayFormat(), "yyyy");
   EXPECT_EQ(Stored("Format"), "yyyy");
   timers.Advance(10);
   EXPECT_EQ(clock_label.Text(), "2020");
@@ -374,14 +374,14 @@ TEST_F(Form1Test, PatternDialogStoresTheNewPatternAtOnce) {
   // Cancelled: nothing changes.
   shell.pattern_answer.reset();
   f.OnClockDoubleClick();
-  EXPECT_EQ(f.Format(), "yyyy");
+  EXPECT_EQ(f.DisplayFormat(), "yyyy");
   EXPECT_EQ(Stored("Format"), "yyyy");
 
   // A file that cannot be written: the pattern is in use for this run all the same.
   profile.refuse_writes = true;
   shell.pattern_answer = "nn";
   f.OnClockDoubleClick();
-  EXPECT_EQ(f.Format(), "nn");
+  EXPECT_EQ(f.DisplayFormat(), "nn");
   EXPECT_THAT(shell.errors, ElementsAre(path + " に書き込めません"));
 }
 

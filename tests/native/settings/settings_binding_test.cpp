@@ -34,7 +34,7 @@ struct MemorySettingsWindow {
   sync::CorrectionRecord record;
   std::string format;
   bool dial_check = false;
-  std::function<void()> relay_option_handler;
+  std::function<void()> resident_option_changed;
 
   WindowSettings Settings() {
     return {{radio, entry, tolerance, amount, hours, delay, relay, servers},
@@ -42,8 +42,8 @@ struct MemorySettingsWindow {
             format,
             dial_check,
             [this] {
-              if (relay_option_handler)
-                relay_option_handler();
+              if (resident_option_changed)
+                resident_option_changed();
             }};
   }
 };
@@ -126,7 +126,7 @@ TEST(SettingsBinding, TheRelayHandlerRunsForEachChange) {
     window.relay.SetChecked(c.checked_before);
     window.hours.SetValue(c.hours_before);
     int runs = 0;
-    window.relay_option_handler = [&] { ++runs; };
+    window.resident_option_changed = [&] { ++runs; };
     Settings settings = Distinct();
     settings.relay_on = c.relay_on;
     settings.period_hours = c.hours;
@@ -142,7 +142,7 @@ TEST(SettingsBinding, TheRelayHandlerSeesTheWindowOfThatMoment) {
   window.hours.SetValue(1);
   window.dial_check = false;
   std::vector<std::tuple<bool, int, bool, int>> seen;  // relay, hours, DialCheck, delay
-  window.relay_option_handler = [&] {
+  window.resident_option_changed = [&] {
     seen.emplace_back(window.relay.Checked(), window.hours.Value(), window.dial_check,
                       window.delay.Value());
   };
