@@ -49,9 +49,15 @@
 //   RasGetEntryDialParamsA phonebook=null dwSize=1052 entry=Office zeroed=1 -> 0 user=1 ...
 //   RasDialA extensions=null phonebook=null dwSize=1052 entry=Office phone=0 ... -> 0 handle=...
 //
-// Sizes follow the first (Windows 95 / NT 4.0) layouts only; any other size answers 632
-// (ERROR_INVALID_SIZE). A listing whose buffer is too small answers 603
-// (ERROR_BUFFER_TOO_SMALL) with the byte count and the number of records it needs.
+// A status query logs the state it reports: 0x2 connecting, 0x2000 connected, 0x2001
+// disconnected. A script line the dll does not understand is logged as "script: not
+// understood: LINE" at every call.
+//
+// Sizes follow the first (Windows 95 / NT 4.0) layouts only, packed to 4 bytes as the
+// platform's are: an entry name 264 bytes, a connection 416 (412 in a 32-bit build), the dial
+// parameters 1052, a connection status 160. Any other size answers 632 (ERROR_INVALID_SIZE).
+// A listing whose buffer is too small answers 603 (ERROR_BUFFER_TOO_SMALL) with the byte count
+// and the number of records it needs, as the real one does.
 
 #include <windows.h>
 
