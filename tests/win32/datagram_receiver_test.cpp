@@ -142,6 +142,25 @@ TEST_F(DatagramReceiverTest, FullQueueLeavesTheRestInTheSocketUntilThereIsRoom) 
   }
 }
 
+// A flood from elsewhere, with the window thread taking nothing meanwhile, leaves the queue's
+// room to the one sender listened to.
+TEST_F(DatagramReceiverTest, ListeningToOneSenderKeepsAFloodFromCrowdingItOut) {
+  LoopbackSocket socket;
+  LoopbackSocket server;
+  LoopbackSocket flooder;
+  DatagramReceiver receiver(socket.get(), CountingClock(), CountQueued());
+  receiver.AcceptOnlyFrom(htonl(INADDR_LOOPBACK), server.port);
+  for (int i = 0; i < 5000; ++i)
+    flooder.SendTo(socket.port, Bytes(48, 0xEE));
+  server.SendTo(socket.port, Bytes(48, 0x24));
+  ASSERT_TRUE(WaitForQueued(1));
+
+  const Taken reply = TakeFrom(receiver);
+  EXPECT_EQ(reply.bytes, Bytes(48, 0x24));
+  EXPECT_EQ(reply.origin.port, server.port);
+  EXPECT_FALSE(receiver.HasQueued());
+}
+
 struct TooLargeCase {
   const char* name;
   std::size_t datagram_size;
