@@ -1,12 +1,14 @@
 #include "app/main_form.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "app/clock_setting_text.h"
 #include "app/program_start.h"
 #include "base/errors.h"
 #include "sync/date_format.h"
+#include "sync/date_pattern.h"
 
 namespace tempiko::app {
 namespace {
@@ -280,8 +282,25 @@ void MainForm::OnClockDoubleClick() {
   }
 }
 
+// A hundred times a second while the window is shown, so it does as little as it can: a
+// pattern without milliseconds is formatted once a second.
 void MainForm::OnClockTick() {
-  c_.clock_label.SetText(sync::FormatDateTime(format_, clock_.clock().LocalNow(), locale_));
+  const sync::DateTime now = clock_.clock().LocalNow();
+  if (format_ != ticked_format_) {
+    ticked_format_ = format_;
+    format_shows_milliseconds_ = sync::ShowsMilliseconds(sync::TokenizePattern(format_));
+    ticked_second_ = -1;
+  }
+  // (A run that sets the clock writes the label too: then the tick writes it again.)
+  // Whole milliseconds first, as the formatter rounds: a value a hair below a second's start
+  // shows that second.
+  const double second = std::floor(std::round(now * sync::kMillisecondsPerDay) / 1000);
+  if (!format_shows_milliseconds_ && second == ticked_second_ &&
+      c_.clock_label.Text() == ticked_text_)
+    return;
+  ticked_second_ = second;
+  ticked_text_ = sync::FormatDateTime(format_, now, locale_);
+  c_.clock_label.SetText(ticked_text_);
 }
 
 // A listed entry that comes online (dialled by another program, say) starts one run, which

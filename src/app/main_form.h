@@ -216,6 +216,11 @@ class MainForm final : public sync::ProgramShell {
   net::UdpEndpoint relay_endpoint_;   // the relay's port
   sync::CorrectionRecord record_;
   std::string format_;
+  // The clock label's last tick: the pattern it used and the second it showed.
+  std::string ticked_format_;
+  bool format_shows_milliseconds_ = false;
+  double ticked_second_ = -1;
+  std::string ticked_text_;
   bool dial_check_ = true;
   std::string own_address_;
   bool details_opened_ = false;
