@@ -57,8 +57,9 @@ tempiko_peer_up() {
   # A veth end passes traffic once both ends report a carrier.
   local i
   for i in $(seq 1 100); do
-    ip link show "$local_if" | grep -q LOWER_UP \
-      && ip netns exec "$ns" ip link show lan0 | grep -q LOWER_UP && return 0
+    # (ip may complain that it cannot name the other end's namespace: that does not matter.)
+    ip link show "$local_if" 2>/dev/null | grep -q LOWER_UP \
+      && ip netns exec "$ns" ip link show lan0 2>/dev/null | grep -q LOWER_UP && return 0
     sleep 0.02
   done
   echo "the veth pair did not come up" >&2
