@@ -18,6 +18,7 @@ constexpr char kDetailsHide[] = "<< 詳細";
 constexpr char kOptionsPageNext[] = "ｵﾌﾟｼｮﾝ";
 constexpr char kLogPageNext[] = "状態";
 constexpr char kNoLastTime[] = "不明";
+constexpr char kRelayPortTaken[] = "ポート123を使用できないため代理サーバは動作しません";
 
 constexpr int kLogPage = 1;      // TabSheet1
 constexpr int kOptionsPage = 2;  // TabSheet2
@@ -49,6 +50,7 @@ MainForm::MainForm(const MainFormPorts& ports)
       clock_(ports.clock),
       client_endpoint_(ports.sockets, [this] { return clock_.UtcNow(); }),
       relay_endpoint_(ports.sockets, [this] { return clock_.UtcNow(); }),
+      relay_clients_(relay_endpoint_, [this] { presenter_.RelayForwarded(); }),
       presenter_({.connect_button = c_.connect_button,
                   .offset_label = c_.offset_label,
                   .clock_label = c_.clock_label,
@@ -66,13 +68,15 @@ MainForm::MainForm(const MainFormPorts& ports)
             .shell = *this,
             .record = record_,
             .dial = dial_link_,
-            .relay = relay_queue_}),
+            .relay = relay_clients_}),
       simple_correction_(clock_, record_,
                          [this](int error) { ShowStatus(ClockSettingFailureText(error)); }) {
   client_endpoint_.RemotePort = kNtpPort;
   client_endpoint_.SetLocalPort(kClientPort);
   relay_endpoint_.RemotePort = kClientPort;
   relay_endpoint_.SetLocalPort(kNtpPort);
+  // Client addresses are dotted, so no lookup ever fails; should one, the send is abandoned.
+  relay_endpoint_.OnInvalidHost = [](bool&) { throw EAbort(); };
 
   c_.connect_button.OnClick = [this] { OnConnectClick(); };
   clock_timer_.OnTimer = [this] { OnClockTick(); };
@@ -82,6 +86,8 @@ MainForm::MainForm(const MainFormPorts& ports)
 }
 
 MainForm::~MainForm() {
+  relay_endpoint_.OnDataReceived = nullptr;
+  relay_endpoint_.OnInvalidHost = nullptr;
   c_.connect_button.OnClick = nullptr;
   clock_timer_.OnTimer = nullptr;
   period_timer_.OnTimer = nullptr;
@@ -102,6 +108,9 @@ void MainForm::OnCreate() {
   }
   own_address_ = FindOwnAddress();
   clock_.TakeBase();
+  created_ = true;
+  if (relay_listening_)
+    WarnIfRelayDeaf();
 }
 
 void MainForm::OnShow() {
@@ -246,6 +255,14 @@ void MainForm::OnResidentOptionChanged() {
   SwitchRelayListener(c_.relay_box.Checked());
 }
 
+void MainForm::OnRelayRequest(const net::ReceivedDatagram& request) {
+  if (!relay_clients_.Accept(request, own_address_))
+    return;
+  // One exchange serves every client waiting: a request during a run joins its answer.
+  if (!run_.RunInProgress())
+    PressConnect();
+}
+
 void MainForm::OnClockDoubleClick() {
   const std::optional<std::string> pattern = shell_.AskPattern(format_);
   if (!pattern)
@@ -375,9 +392,27 @@ void MainForm::ApplyDialWatcherRule() {
   }
 }
 
-void MainForm::SwitchRelayListener(bool /*on*/) {
-  // The relay's listener on relay_endpoint comes with the relay; until then relay_endpoint keeps
-  // port 123 and drops what arrives.
+// relay_endpoint keeps port 123 either way: without the listener it drops what arrives.
+// Switching off leaves the queue alone: the clients already waiting still get their answer.
+void MainForm::SwitchRelayListener(bool on) {
+  const bool switched_on = on && !relay_listening_;
+  relay_listening_ = on;
+  if (!on) {
+    relay_endpoint_.OnDataReceived = nullptr;
+    return;
+  }
+  relay_endpoint_.OnDataReceived = [this](net::UdpEndpoint&, const net::ReceivedDatagram& request) {
+    OnRelayRequest(request);
+  };
+  // The creation shows its own status line first, and the warning after it.
+  if (switched_on && created_)
+    WarnIfRelayDeaf();
+}
+
+// Another program holding port 123 would leave the relay deaf without a word.
+void MainForm::WarnIfRelayDeaf() {
+  if (!relay_endpoint_.Bound())
+    ShowStatus(kRelayPortTaken);
 }
 
 // The connection box from the phone-book. Without dial-up entries it holds only the LAN, which

@@ -20,7 +20,7 @@
 #include "sync/dial_link.h"
 #include "sync/locale.h"
 #include "sync/program_shell.h"
-#include "sync/relay_queue.h"
+#include "sync/relay_clients.h"
 #include "sync/simple_correction.h"
 #include "sync/sync_run.h"
 #include "sync/system_clock.h"
@@ -137,6 +137,8 @@ class MainForm final : public sync::ProgramShell {
   void OnPageClick();
   // relay_box's click and period_field's change: the relay option handler.
   void OnResidentOptionChanged();
+  // A datagram on the relay's port while the relay is on: a LAN client asking for the time.
+  void OnRelayRequest(const net::ReceivedDatagram& request);
   void OnClockDoubleClick();
   void OnClockTick();
   void OnWatcherTick();
@@ -165,10 +167,12 @@ class MainForm final : public sync::ProgramShell {
   bool TrayIconShown() const { return tray_icon_shown_; }
   const sync::CorrectionRecord& Record() const { return record_; }
   const loop::Timer& clock_timer() const { return clock_timer_; }
+  const loop::Timer& reply_timer() const { return reply_timer_; }
   const loop::Timer& period_timer() const { return period_timer_; }
   const loop::Timer& watcher_timer() const { return watcher_timer_; }
   net::UdpEndpoint& client_endpoint() { return client_endpoint_; }
   net::UdpEndpoint& relay_endpoint() { return relay_endpoint_; }
+  sync::RelayClients& Relay() { return relay_clients_; }
   sync::SyncRun& Run() { return run_; }
 
  private:
@@ -181,6 +185,7 @@ class MainForm final : public sync::ProgramShell {
   void ArmPeriodicRun();
   void ApplyDialWatcherRule();
   void SwitchRelayListener(bool on);
+  void WarnIfRelayDeaf();
   void FillEntryList();
   std::string FindOwnAddress();
 
@@ -206,13 +211,15 @@ class MainForm final : public sync::ProgramShell {
   bool dial_check_ = true;
   std::string own_address_;
   bool details_opened_ = false;
+  bool created_ = false;  // the creation's status line has been shown
+  bool relay_listening_ = false;
   // The icon is wanted from the first hide on; shown while the taskbar holds it.
   bool tray_icon_wanted_ = false;
   bool tray_icon_shown_ = false;
 
-  // The dial-up link and the relay queue of a computer on the LAN without the relay.
+  // The dial-up link of a computer on the LAN.
   sync::LanLink dial_link_;
-  sync::NoRelayClients relay_queue_;
+  sync::RelayClients relay_clients_;
   RunPresenter presenter_;
   sync::SyncRun run_;
   sync::SimpleCorrection simple_correction_;

@@ -15,6 +15,7 @@ constexpr char kNoResponse[] = "サーバからの応答がありませんでし
 constexpr char kDelayTooLong[] = "応答時間が長いため補正しませんでした";
 constexpr char kWithinTolerance[] = "ms以内誤差のため補正しませんでした";
 constexpr char kCorrected[] = "補正完了";
+constexpr char kRelayForwarded[] = "クライアントにデータを送信しました";
 
 // The label shows the computer's error before the correction: "-" when it was behind (or
 // exact), "+" when it was ahead.
@@ -35,6 +36,10 @@ int RunPresenter::ToleranceMs() {
 
 void RunPresenter::RunStarted() {
   c_.connect_button.SetEnabled(false);
+}
+
+void RunPresenter::RelayForwarded() {
+  c_.log.Append(kRelayForwarded);
 }
 
 void RunPresenter::LinkDialled() {

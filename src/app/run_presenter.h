@@ -28,6 +28,8 @@ class RunPresenter final : public sync::RunView {
 
   // The status line: the text on the status bar and as a new line of the log.
   void ShowStatus(const std::string& text);
+  // The relay passed the server's reply on to its waiting clients: a line of the log only.
+  void RelayForwarded();
 
   // sync::RunView
   int ToleranceMs() override;

@@ -70,12 +70,14 @@ void UdpEndpoint::SetLocalPort(std::int32_t port) {
 void UdpEndpoint::StartListening() {
   const Ipv4Address any = layer_->ParseAddress("0.0.0.0");
   lookup_finished_ = false;
-  // Neither result is examined: a port already in use leaves the endpoint deaf, unnoticed.
-  layer_->Bind(socket_, any, LowPortBits(local_port_));
+  // A port already in use leaves the endpoint deaf; only the relay has something to say about
+  // that, so the result is kept, not thrown.
+  bound_ = layer_->Bind(socket_, any, LowPortBits(local_port_)) == 0;
   layer_->SelectRead(socket_);
 }
 
 void UdpEndpoint::Close() {
+  bound_ = false;
   if (socket_ != kInvalidSocket) {
     layer_->Close(socket_);
     // Forget the handle at once: the library may hand the same number to a later socket.

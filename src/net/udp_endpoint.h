@@ -71,9 +71,11 @@ class UdpEndpoint final : private SocketEvents {
   // Replaces the socket with a new one bound to the port and listening; throws UdpSocketError.
   void SetLocalPort(std::int32_t port);
 
-  // Binds to 0.0.0.0:LocalPort and asks for read notifications. Neither result is examined:
-  // a port already in use leaves the endpoint silently deaf.
+  // Binds to 0.0.0.0:LocalPort and asks for read notifications. A port already in use leaves
+  // the endpoint deaf; Bound() tells.
   void StartListening();
+  // Whether the latest bind took LocalPort: false when another socket holds the port.
+  bool Bound() const { return bound_; }
 
   // Sends the first `length` bytes of `buff` to RemoteHost:RemotePort. A length of 0 gets one
   // repair chance through OnBufferInvalid; a length beyond the buffer, or a host text longer
@@ -102,6 +104,7 @@ class UdpEndpoint final : private SocketEvents {
   SocketHandle socket_ = kInvalidSocket;
   std::int32_t local_port_ = 0;
   bool ready_ = false;
+  bool bound_ = false;
   bool lookup_finished_ = false;
   bool lookup_succeeded_ = false;
   Ipv4Address lookup_address_ = 0;

@@ -105,8 +105,8 @@ class Form1Test : public ::testing::Test {
     reply.receive = t1 + offset_ms / sync::kMillisecondsPerDay;
     reply.transmit = t1 + (offset_ms + 2) / sync::kMillisecondsPerDay;
     system_clock.Advance(100);
-    client_sockets.incoming.push_back(
-        {fakes::DatagramOf(fakes::BuildNtpReply(reply)), kServerAddress, 123});
+    last_reply = fakes::DatagramOf(fakes::BuildNtpReply(reply));
+    client_sockets.incoming.push_back({last_reply, kServerAddress, 123});
     client_sockets.DeliverAllReadable();
   }
 
@@ -155,6 +155,7 @@ class Form1Test : public ::testing::Test {
   std::string computer_name = kComputerName;
 
   std::optional<MainForm> form;
+  std::vector<std::uint8_t> last_reply;  // the bytes DeliverReply delivered last
 };
 
 }  // namespace tempiko::app::main_form_fixture

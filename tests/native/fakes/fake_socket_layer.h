@@ -94,6 +94,8 @@ class FakeSockets {
   // Each entry fails one OpenDatagramSocket call with that error number, even 0 (a failure
   // the library gives no number for); an empty queue opens sockets.
   std::deque<int> socket_errors;
+  // The error of every Bind (0: the port is ours).
+  int bind_error = 0;
   // The error of every SendTo (0: the bytes are sent).
   int send_error = 0;
   // Outcomes of the next lookups; an unscripted lookup never finishes.
@@ -199,7 +201,10 @@ class FakeSocketLayer final : public net::SocketLayer {
   int Bind(net::SocketHandle socket, net::Ipv4Address address, std::uint16_t port) override {
     world_.calls.push_back("bind " + Text(socket) + " " + net::FormatAddress(address) + ":" +
                            std::to_string(port));
-    return 0;
+    if (world_.bind_error != 0) {
+      world_.last_error = world_.bind_error;
+    }
+    return world_.bind_error;
   }
 
   void SelectRead(net::SocketHandle socket) override {
