@@ -63,9 +63,7 @@ wait "$clients" || true
 answers=$(cat "$RELAY_STATE/answers")
 echo "$answers"
 [ "$(wc -l <<<"$answers")" -eq 2 ] || fail "expected two clients' lines"
-# Checks the forger's mark, the upstream's stratum and each client's own originate timestamp;
-# the offset is left out, as the server answered late.
-while read -r line; do check_relayed_answer "$line"; done <<<"$answers"
+while read -r line; do check_relayed_answer "$line" timely; done <<<"$answers"
 [ "$(forward_lines)" -eq 1 ] || fail "the real answer was not forwarded once"
 probe close TForm1 "Tempiko！"
 wait_program_exit 30 || fail "the program did not end"
