@@ -76,7 +76,8 @@ tempiko_peer_down() {
   [ -n "$TEMPIKO_PEER_NS" ] || return 0
   local pids pid i
   pids=$(ip netns pids "$TEMPIKO_PEER_NS" 2>/dev/null || true)
-  for pid in $pids; do kill "$pid" 2>/dev/null || true; done
+  # (A process a test held still with SIGSTOP ends only once continued.)
+  for pid in $pids; do kill -TERM "$pid" 2>/dev/null && kill -CONT "$pid" 2>/dev/null || true; done
   for i in $(seq 1 100); do
     [ -z "$(ip netns pids "$TEMPIKO_PEER_NS" 2>/dev/null)" ] && break
     sleep 0.05
