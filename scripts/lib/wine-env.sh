@@ -9,8 +9,9 @@ TEMPIKO_BUILD=${TEMPIKO_BUILD:-$TEMPIKO_ROOT/build/mingw}
 export WINEPREFIX=${WINEPREFIX:-$TEMPIKO_BUILD/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
-# Keep Wine from writing menus and desktop files, and from asking for Mono or Gecko.
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+# Keep Wine from writing menus and desktop files, and from asking for Mono or Gecko. A test
+# adds its own choices in TEMPIKO_DLL_OVERRIDES ("rasapi32=n" takes the DLL beside the program).
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml=${TEMPIKO_DLL_OVERRIDES:+;$TEMPIKO_DLL_OVERRIDES}"
 export HOME=$TEMPIKO_BUILD/winehome
 # A Japanese locale generated into the build folder, without touching the system: Wine then
 # has ANSI code page 932 and locale 0x411.

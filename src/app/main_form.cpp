@@ -43,6 +43,7 @@ MainForm::MainForm(const MainFormPorts& ports)
       locale_(ports.locale),
       builtin_servers_(ports.builtin_servers),
       computer_name_(ports.computer_name),
+      dialler_(ports.dialler),
       clock_timer_(ports.timers, kClockIntervalMs, true),
       reply_timer_(ports.timers, sync::SyncRun::kReplyTimeoutDialledMs, false),
       period_timer_(ports.timers, kHourMs, false),
@@ -51,6 +52,10 @@ MainForm::MainForm(const MainFormPorts& ports)
       client_endpoint_(ports.sockets, [this] { return clock_.UtcNow(); }),
       relay_endpoint_(ports.sockets, [this] { return clock_.UtcNow(); }),
       relay_clients_(relay_endpoint_, [this] { presenter_.RelayForwarded(); }),
+      dial_presenter_({.entry_box = c_.entry_box, .status_bar = c_.status_bar, .log = c_.log},
+                      ports.shell),
+      dial_link_(ports.dialler, dial_presenter_, relay_clients_, ports.window, ports.workers,
+                 ports.pause),
       presenter_({.connect_button = c_.connect_button,
                   .offset_label = c_.offset_label,
                   .clock_label = c_.clock_label,
@@ -279,9 +284,11 @@ void MainForm::OnClockTick() {
   c_.clock_label.SetText(sync::FormatDateTime(format_, clock_.clock().LocalNow(), locale_));
 }
 
+// A listed entry that comes online (dialled by another program, say) starts one run, which
+// uses that link and leaves it up.
 void MainForm::OnWatcherTick() {
-  // The dial-up watcher's tick. Over the LAN no phone-book entry can come online; the watcher
-  // proper comes with the dial-up link.
+  if (dial_link_.WatcherSeesNewLink(dial_presenter_.ListedEntries(), run_.RunInProgress()))
+    PressConnect();
 }
 
 void MainForm::OnHelpCommand() {
@@ -389,6 +396,8 @@ void MainForm::ApplyDialWatcherRule() {
       watcher_timer_.SetEnabled(true);
   } else {
     watcher_timer_.SetEnabled(false);
+    // What the watcher saw may be gone when it next looks: until then runs dial as chosen.
+    dial_link_.ForgetSeenLink();
   }
 }
 
@@ -415,11 +424,12 @@ void MainForm::WarnIfRelayDeaf() {
     ShowStatus(kRelayPortTaken);
 }
 
-// The connection box from the phone-book. Without dial-up entries it holds only the LAN, which
-// is then the chosen entry whatever was stored.
+// The connection box from the phone-book. The chosen entry stays chosen while the phone-book
+// lists it; otherwise the LAN is chosen.
 void MainForm::FillEntryList() {
-  c_.entry_box.SetItems({kDefaultEntry});
-  c_.entry_box.SetItemIndex(0);
+  const sync::EntryList list = sync::BuildEntryList(c_.entry_box.Text(), dialler_.Entries());
+  c_.entry_box.SetItems(list.items);
+  c_.entry_box.SetItemIndex(list.index);
 }
 
 // This computer's address, so the relay can ignore its own requests. A name that does not

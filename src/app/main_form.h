@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dial_presenter.h"
 #include "app/main_controls.h"
 #include "app/run_presenter.h"
 #include "app/settings_binding.h"
@@ -17,10 +18,11 @@
 #include "net/udp_endpoint.h"
 #include "sync/clock_reader.h"
 #include "sync/correction_record.h"
-#include "sync/dial_link.h"
+#include "sync/dial_up_link.h"
 #include "sync/locale.h"
 #include "sync/program_shell.h"
 #include "sync/relay_clients.h"
+#include "sync/remote_access.h"
 #include "sync/simple_correction.h"
 #include "sync/sync_run.h"
 #include "sync/system_clock.h"
@@ -45,6 +47,10 @@ struct MainFormPorts {
   const std::vector<std::string>& builtin_servers;
   // This computer's name (GetComputerName), looked up once for OwnAddress.
   std::string computer_name;
+  // The system's dialler: its phone-book fills the connection box.
+  sync::RemoteAccess& dialler;
+  // The worker's pause between two queries of a link's state.
+  sync::DialUpLink::Sleeper pause;
 };
 
 // One item of the tray menu.
@@ -173,6 +179,7 @@ class MainForm final : public sync::ProgramShell {
   net::UdpEndpoint& client_endpoint() { return client_endpoint_; }
   net::UdpEndpoint& relay_endpoint() { return relay_endpoint_; }
   sync::RelayClients& Relay() { return relay_clients_; }
+  sync::DialUpLink& DialLink() { return dial_link_; }
   sync::SyncRun& Run() { return run_; }
 
  private:
@@ -196,6 +203,7 @@ class MainForm final : public sync::ProgramShell {
   const sync::Locale& locale_;
   const std::vector<std::string>& builtin_servers_;
   const std::string computer_name_;
+  sync::RemoteAccess& dialler_;
 
   loop::Timer clock_timer_;    // the clock label, every 10 ms while the window is shown
   loop::Timer reply_timer_;    // the reply timeout, run by the synchronisation run
@@ -217,9 +225,9 @@ class MainForm final : public sync::ProgramShell {
   bool tray_icon_wanted_ = false;
   bool tray_icon_shown_ = false;
 
-  // The dial-up link of a computer on the LAN.
-  sync::LanLink dial_link_;
   sync::RelayClients relay_clients_;
+  DialPresenter dial_presenter_;
+  sync::DialUpLink dial_link_;
   RunPresenter presenter_;
   sync::SyncRun run_;
   sync::SimpleCorrection simple_correction_;

@@ -47,6 +47,11 @@ class WindowShell {
   // The pattern dialog ("日時フォーマット", "詳細はヘルプを見て下さい"): the new text, or nothing
   // when cancelled.
   virtual std::optional<std::string> AskPattern(const std::string& current) = 0;
+  // The prompts of a dial whose entry lacks a saved user name or password: "ユーザ名" with
+  // "Enter new UserName", "パスワード" with "Enter new PassWord" (typed masked), an empty field
+  // of at most 255 characters. The answer, or nothing when cancelled.
+  enum class Credential { kUserName, kPassword };
+  virtual std::optional<std::string> AskCredential(Credential credential) = 0;
   // The application's error box, captioned with its title.
   virtual void ShowError(const std::string& text) = 0;
 };

@@ -14,6 +14,10 @@ class WindowThread {
   // passes back to the caller. On the window thread itself it runs at once. Once the window is
   // shutting down it throws EAbort instead, so that a worker ends quietly.
   virtual void Invoke(const std::function<void()>& action) = 0;
+  // Runs `action` on the window thread later, in order with the Invoke and Post calls before
+  // it, without waiting for it: for what a worker only shows. Throws EAbort, as Invoke does,
+  // once the window is shutting down.
+  virtual void Post(std::function<void()> action) = 0;
 };
 
 // Starts the program's worker threads (the synchronisation worker, the hang-up worker). A

@@ -88,14 +88,17 @@ bool SyncWorker::ResolveServer() {
 void SyncWorker::SendRequest() {
   const RequestRecord request{ports_.clock.clock().LocalNow(),  // the system's own reading
                               ports_.state.ServerText(), ports_.state.ServerAddress()};
-  OnWindow([&] { ports_.view.RequestPrepared(request); });
+  // The log lines are posted, not waited for: a LAN client of the relay waits for this request.
+  // They name the view itself: this worker may be gone by the time they run.
+  RunView& view = ports_.view;
+  ports_.window.Post([&view, request] { view.RequestPrepared(request); });
 
   net::UdpEndpoint& endpoint = ports_.endpoint;
   endpoint.RemoteHost = request.server_address;
   endpoint.RemotePort = kNtpServerPort;
   MessageBuffer message;
   BuildRequest(message);
-  OnWindow([this] { ports_.view.RequestSending(); });
+  ports_.window.Post([&view] { view.RequestSending(); });
   // The endpoint reports the send (T1) as soon as the datagram is handed to the socket; the
   // reply is awaited from just before, as it may come back before that report.
   ports_.state.ExpectReply(ports_.clock.UtcNow());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -51,9 +52,14 @@ class ComboBox : public TextControl {
   virtual void SetItemIndex(int index) = 0;
 };
 
-// The log: lines are only ever appended.
+// The log: lines are only ever appended. A program that stays in the tray for weeks would
+// otherwise hold every line it ever wrote: past kMaxLines lines the oldest go, down to
+// kLinesKept at once, so that trimming is rare.
 class Memo : public Control {
  public:
+  static constexpr std::size_t kMaxLines = 2000;
+  static constexpr std::size_t kLinesKept = 1500;
+
   virtual void Append(const std::string& line) = 0;
   virtual std::vector<std::string> Lines() const = 0;
 };

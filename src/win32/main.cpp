@@ -19,6 +19,7 @@
 #include "win32/win32_host_resolver.h"
 #include "win32/win32_locale.h"
 #include "win32/win32_profile.h"
+#include "win32/win32_remote_access.h"
 #include "win32/win32_window_thread.h"
 #include "win32/winsock_layer.h"
 #include "win32/worker_threads.h"
@@ -61,6 +62,7 @@ int RunProgram(HINSTANCE instance, int show_command) {
   int exit_code = 0;
   {
     win32::ThreadWorkerStarter workers;
+    win32::Win32RemoteAccess dialler;
     win32::MainWindow window(instance, {.timers = window_thread,
                                         .window_thread = window_thread,
                                         .workers = workers,
@@ -68,7 +70,8 @@ int RunProgram(HINSTANCE instance, int show_command) {
                                         .resolver = resolver,
                                         .settings = settings,
                                         .locale = locale,
-                                        .sockets = win32::WinsockLayer::Factory()});
+                                        .sockets = win32::WinsockLayer::Factory(),
+                                        .dialler = dialler});
     window.Create();
     window.ActOnSwitch();
     window.ShowAtStart(show_command);

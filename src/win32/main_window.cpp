@@ -158,36 +158,39 @@ void MainWindow::Create() {
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 
   Controls& c = *controls_;
-  const app::MainFormPorts form_ports{.controls = {.server_box = *c.server_box,
-                                                   .offset_label = *c.offset_label,
-                                                   .clock_label = *c.clock_label,
-                                                   .connect_button = *c.connect_button,
-                                                   .exit_button = *c.exit_button,
-                                                   .zero_button = *c.zero_button,
-                                                   .details_button = *c.details_button,
-                                                   .page_button = *c.page_button,
-                                                   .status_bar = *c.status_bar,
-                                                   .log = *c.log,
-                                                   .register_button = *c.register_button,
-                                                   .unregister_button = *c.unregister_button,
-                                                   .tolerance_field = *c.tolerance_field,
-                                                   .drift_field = *c.drift_field,
-                                                   .period_field = *c.period_field,
-                                                   .delay_field = *c.delay_field,
-                                                   .relay_box = *c.relay_box,
-                                                   .start_option = *c.start_option,
-                                                   .entry_box = *c.entry_box},
-                                      .shell = *this,
-                                      .timers = ports_.timers,
-                                      .window = ports_.window_thread,
-                                      .workers = ports_.workers,
-                                      .clock = ports_.clock,
-                                      .resolver = ports_.resolver,
-                                      .sockets = ports_.sockets,
-                                      .settings = ports_.settings,
-                                      .locale = ports_.locale,
-                                      .builtin_servers = builtin_servers_,
-                                      .computer_name = ComputerName()};
+  const app::MainFormPorts form_ports{
+      .controls = {.server_box = *c.server_box,
+                   .offset_label = *c.offset_label,
+                   .clock_label = *c.clock_label,
+                   .connect_button = *c.connect_button,
+                   .exit_button = *c.exit_button,
+                   .zero_button = *c.zero_button,
+                   .details_button = *c.details_button,
+                   .page_button = *c.page_button,
+                   .status_bar = *c.status_bar,
+                   .log = *c.log,
+                   .register_button = *c.register_button,
+                   .unregister_button = *c.unregister_button,
+                   .tolerance_field = *c.tolerance_field,
+                   .drift_field = *c.drift_field,
+                   .period_field = *c.period_field,
+                   .delay_field = *c.delay_field,
+                   .relay_box = *c.relay_box,
+                   .start_option = *c.start_option,
+                   .entry_box = *c.entry_box},
+      .shell = *this,
+      .timers = ports_.timers,
+      .window = ports_.window_thread,
+      .workers = ports_.workers,
+      .clock = ports_.clock,
+      .resolver = ports_.resolver,
+      .sockets = ports_.sockets,
+      .settings = ports_.settings,
+      .locale = ports_.locale,
+      .builtin_servers = builtin_servers_,
+      .computer_name = ComputerName(),
+      .dialler = ports_.dialler,
+      .pause = [](std::chrono::milliseconds pause) { Sleep(static_cast<DWORD>(pause.count())); }};
   form_ = std::make_unique<app::MainForm>(form_ports);
   BindEvents();
   AppendSystemMenu();
@@ -450,6 +453,10 @@ void MainWindow::ShowAboutBox() {
 
 std::optional<std::string> MainWindow::AskPattern(const std::string& current) {
   return AskDateTimePattern(window_.get(), current);
+}
+
+std::optional<std::string> MainWindow::AskCredential(Credential credential) {
+  return AskDialCredential(window_.get(), credential == Credential::kPassword);
 }
 
 void MainWindow::ShowError(const std::string& text) {

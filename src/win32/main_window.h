@@ -9,6 +9,7 @@
 
 #include "app/main_form.h"
 #include "app/window_shell.h"
+#include "sync/remote_access.h"
 #include "win32/controls/button.h"
 #include "win32/controls/combo_box.h"
 #include "win32/controls/control_host.h"
@@ -34,6 +35,7 @@ struct MainWindowPorts {
   app::SettingsFile& settings;
   const sync::Locale& locale;
   net::SocketLayerFactory sockets;  // the socket layer of each UDP endpoint
+  sync::RemoteAccess& dialler;      // the system's dialler (rasapi32)
 };
 
 // The real main window "TForm1": its controls at their places, the application's taskbar
@@ -80,6 +82,7 @@ class MainWindow final : public app::WindowShell {
   void OpenHelp() override;
   void ShowAboutBox() override;
   std::optional<std::string> AskPattern(const std::string& current) override;
+  std::optional<std::string> AskCredential(Credential credential) override;
   void ShowError(const std::string& text) override;
 
  private:

@@ -14,21 +14,6 @@ namespace {
 // cut to the caller's buffer size; beyond this the rest of a huge section is lost.
 constexpr std::size_t kLargestListBuffer = 16u << 20;
 
-// The path in the ANSI code page; false when it holds characters that code page lacks.
-bool ToAnsi(const std::wstring& wide, std::string& ansi) {
-  const int size = static_cast<int>(wide.size());
-  // UTF-8 as the ANSI code page takes every character, and refuses the lossy-flag arguments.
-  const bool utf8 = GetACP() == CP_UTF8;
-  BOOL lossy = FALSE;
-  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  BOOL* lossy_flag = utf8 ? nullptr : &lossy;
-  const int bytes =
-      WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, lossy_flag);
-  ansi.assign(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, flags, wide.data(), size, ansi.data(), bytes, nullptr, lossy_flag);
-  return !lossy;
-}
-
 std::wstring ShortPath(const std::wstring& path) {
   const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
   if (size == 0)
@@ -44,12 +29,12 @@ std::wstring ShortPath(const std::wstring& path) {
 std::string AnsiPath(const std::string& utf8_path) {
   const std::wstring wide = Utf8ToWide(utf8_path);
   std::string ansi;
-  if (ToAnsi(wide, ansi))
+  if (WideToAnsi(wide, ansi))
     return ansi;
   const std::size_t slash = wide.find_last_of(L"\\/");
   const std::wstring name = slash == std::wstring::npos ? wide : wide.substr(slash + 1);
   std::string ignored;
-  if (!ToAnsi(name, ignored) && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (!WideToAnsi(name, ignored) && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
     // Created empty and closed at once.
     const UniqueFileHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -58,7 +43,7 @@ std::string AnsiPath(const std::string& utf8_path) {
   std::wstring shortened = ShortPath(wide);
   if (shortened == wide && slash != std::wstring::npos)
     shortened = ShortPath(wide.substr(0, slash)) + L"\\" + name;
-  ToAnsi(shortened, ansi);
+  WideToAnsi(shortened, ansi);
   return ansi;
 }
 

@@ -18,7 +18,7 @@ constexpr UINT kInvokeMessage = WM_APP + 1;
 struct Win32WindowThread::Call {
   std::function<void()> action;
   std::exception_ptr error;
-  UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  UniqueHandle done;  // none for a posted call: nobody waits
 };
 
 Win32WindowThread::Win32WindowThread() : thread_id_(GetCurrentThreadId()) {
@@ -58,20 +58,31 @@ void Win32WindowThread::Invoke(const std::function<void()>& action) {
     action();
     return;
   }
-  if (WaitForSingleObject(shutdown_.get(), 0) == WAIT_OBJECT_0)
-    throw EAbort();
   auto call = std::make_shared<Call>();
   call->action = action;
-  auto* message_ref = new std::shared_ptr<Call>(call);
-  if (!PostMessageW(window_.get(), kInvokeMessage, 0, reinterpret_cast<LPARAM>(message_ref))) {
-    delete message_ref;
-    throw EAbort();
-  }
+  call->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  Queue(call);
   const HANDLE waits[] = {call->done.get(), shutdown_.get()};
   if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0)
     throw EAbort();
   if (call->error)
     std::rethrow_exception(call->error);
+}
+
+void Win32WindowThread::Post(std::function<void()> action) {
+  auto call = std::make_shared<Call>();
+  call->action = std::move(action);
+  Queue(call);
+}
+
+void Win32WindowThread::Queue(const std::shared_ptr<Call>& call) {
+  if (WaitForSingleObject(shutdown_.get(), 0) == WAIT_OBJECT_0)
+    throw EAbort();
+  auto* message_ref = new std::shared_ptr<Call>(call);
+  if (!PostMessageW(window_.get(), kInvokeMessage, 0, reinterpret_cast<LPARAM>(message_ref))) {
+    delete message_ref;
+    throw EAbort();
+  }
 }
 
 void Win32WindowThread::RunCall(LPARAM lparam) {
@@ -81,9 +92,10 @@ void Win32WindowThread::RunCall(LPARAM lparam) {
   try {
     call.action();
   } catch (...) {
-    call.error = std::current_exception();
+    call.error = std::current_exception();  // a posted call has nobody to hand it to
   }
-  SetEvent(call.done.get());
+  if (call.done)
+    SetEvent(call.done.get());
 }
 
 void Win32WindowThread::StartTimer(loop::Timer& timer, std::uint32_t interval_ms) {

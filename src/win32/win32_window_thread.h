@@ -22,6 +22,7 @@ class Win32WindowThread final : public loop::WindowThread, public loop::TimerHos
   Win32WindowThread& operator=(const Win32WindowThread&) = delete;
 
   void Invoke(const std::function<void()>& action) override;
+  void Post(std::function<void()> action) override;
   void StartTimer(loop::Timer& timer, std::uint32_t interval_ms) override;
   void StopTimer(loop::Timer& timer) override;
 
@@ -33,6 +34,8 @@ class Win32WindowThread final : public loop::WindowThread, public loop::TimerHos
   struct Call;
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void RunCall(LPARAM lparam);
+  // Posts the call to the window; throws EAbort once shutting down.
+  void Queue(const std::shared_ptr<Call>& call);
   void OnTimer(UINT_PTR id);
 
   UniqueWindow window_;

@@ -71,6 +71,7 @@ void WinsockLayer::SetDontLinger(net::SocketHandle socket) {
 
 int WinsockLayer::Bind(net::SocketHandle socket, net::Ipv4Address address, std::uint16_t port) {
   const sockaddr_in record = MakeAddress(address, port);
+  bound_port_ = port;
   if (bind(static_cast<SOCKET>(socket), reinterpret_cast<const sockaddr*>(&record),
            sizeof(record)) == 0) {
     return 0;
@@ -138,9 +139,11 @@ int WinsockLayer::SendTo(net::SocketHandle socket, const std::uint8_t* data, int
                          net::Ipv4Address address, std::uint16_t port) {
   const sockaddr_in record = MakeAddress(address, port);
   // A request to a time server expects its reply at once: the receiver watches for it from
-  // before the send, so that the instant taken right after the send is not delayed. Other
-  // sends (the relay's answers to its clients) expect nothing back.
-  if (port == kTimeServerPort && receiver_ && receiver_->socket() == static_cast<SOCKET>(socket))
+  // before the send, so that the instant taken right after the send is not delayed. The
+  // relay's answers to its clients (from port 123, to whatever port they asked from, 123
+  // included) expect nothing back.
+  if (port == kTimeServerPort && bound_port_ != kTimeServerPort && receiver_ &&
+      receiver_->socket() == static_cast<SOCKET>(socket))
     receiver_->ExpectReply();
   return sendto(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(data), length, 0,
                 reinterpret_cast<const sockaddr*>(&record), sizeof(record));

@@ -1,17 +1,22 @@
 #pragma once
 
-#include <atomic>
-#include <list>
-#include <memory>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "loop/threads.h"
 
 namespace tempiko::win32 {
 
-// Worker threads that end by themselves. Finished ones are joined when the next starts; the
-// destructor waits for those still running, so the window must first stop serving their
-// Invoke calls (Win32WindowThread::Shutdown), which ends them.
+// The program's worker threads. A thread whose body has ended waits for the next body instead
+// of ending: making a thread costs milliseconds (more under Wine), and a LAN client of the
+// relay waits for the worker before the server is even asked. There are never more threads
+// than bodies that ran at the same time. JoinAll (and the destructor) waits for the bodies
+// still running, so the window must first stop serving their Invoke calls
+// (Win32WindowThread::Shutdown), which ends them.
 class ThreadWorkerStarter final : public loop::WorkerStarter {
  public:
   ThreadWorkerStarter() = default;
@@ -20,17 +25,21 @@ class ThreadWorkerStarter final : public loop::WorkerStarter {
   ThreadWorkerStarter& operator=(const ThreadWorkerStarter&) = delete;
 
   void Start(std::function<void()> body) override;
-  // Waits for every worker still running (they end once the window stops serving them).
+  // Runs the bodies already started to their end, then ends every thread. Nothing starts
+  // afterwards.
   void JoinAll();
+  // Threads waiting for a body.
+  int IdleThreads();
 
  private:
-  struct Worker {
-    std::thread thread;
-    std::atomic<bool> finished{false};
-  };
-  void JoinFinished();
+  void Serve();
 
-  std::list<std::unique_ptr<Worker>> workers_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> waiting_;  // bodies not yet taken by a thread
+  int idle_ = 0;                               // threads waiting for a body
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
 };
 
 }  // namespace tempiko::win32

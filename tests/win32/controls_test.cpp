@@ -355,6 +355,24 @@ TEST_F(ControlsTest, MemoAppendsLinesAndScrollsToTheEnd) {
   EXPECT_TRUE(GetWindowLongW(real.handle(), GWL_STYLE) & ES_READONLY);
 }
 
+// A log in the tray for weeks keeps its latest lines only, as the in-memory one does.
+TEST_F(ControlsTest, MemoDropsItsOldestLinesPastItsLimit) {
+  win32::Win32Memo real(window_.root(), {1, {304, 0, 265, 120}, {}, {}});
+  ui::MemoryMemo memory;
+  for (std::size_t i = 0; i < ui::Memo::kMaxLines + 700; ++i) {
+    // Long enough to wrap on screen: the cut counts lines as appended.
+    const std::string line = "Request:" + std::to_string(i) + std::string(60, 'x');
+    real.Append(line);
+    memory.Append(line);
+  }
+  const std::vector<std::string> lines = real.Lines();
+  EXPECT_EQ(lines, memory.Lines());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_LE(lines.size(), ui::Memo::kMaxLines);
+  EXPECT_EQ(lines.back(),
+            "Request:" + std::to_string(ui::Memo::kMaxLines + 699) + std::string(60, 'x'));
+}
+
 TEST(ParseWholeNumber, ReadsOnlyWholeNumbers) {
   struct Case {
     const wchar_t* text;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "fakes/fake_clock.h"
+#include "fakes/fake_remote_access.h"
 #include "fakes/fake_socket_layer.h"
 #include "fakes/scripted_host_resolver.h"
 #include "net/udp_endpoint.h"
@@ -34,6 +35,7 @@ TEST(MainWindowStart, RefusedEndpointsReachTheStartAndLeaveNoWindowNorQuitReques
   const sync::Locale locale = sync::Locale::Japanese();
   win32::Win32WindowThread window_thread;
   win32::ThreadWorkerStarter workers;
+  fakes::FakeRemoteAccess dialler;
 
   std::string failure;
   {
@@ -44,7 +46,8 @@ TEST(MainWindowStart, RefusedEndpointsReachTheStartAndLeaveNoWindowNorQuitReques
                                                          .resolver = resolver,
                                                          .settings = settings,
                                                          .locale = locale,
-                                                         .sockets = sockets.Factory()});
+                                                         .sockets = sockets.Factory(),
+                                                         .dialler = dialler});
     try {
       window.Create();
     } catch (const net::UdpSocketError& e) {

@@ -44,6 +44,55 @@ TEST(Win32WindowThread, WorkerCallsRunOnTheWindowThreadInOrder) {
     EXPECT_EQ(thread, GetCurrentThreadId());
 }
 
+TEST(Win32WindowThread, PostedCallsRunInOrderWithInvokedOnes) {
+  Win32WindowThread window_thread;
+  std::vector<int> order;
+  bool worker_done = false;
+  ThreadWorkerStarter workers;
+  workers.Start([&] {
+    window_thread.Post([&] { order.push_back(1); });
+    window_thread.Invoke([&] { order.push_back(2); });
+    window_thread.Post([&] { order.push_back(3); });
+    window_thread.Post([&] { order.push_back(4); });
+    window_thread.Invoke([&] { worker_done = true; });
+  });
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return worker_done; }));
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
+}
+
+// A body that ends leaves its thread for the next one; bodies that overlap get a thread each.
+TEST(ThreadWorkerStarter, ReusesThreadsAndRunsOverlappingBodiesSideBySide) {
+  ThreadWorkerStarter workers;
+  std::vector<DWORD> sequential;
+  for (int i = 0; i < 3; ++i) {
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    workers.Start([&, done] {
+      sequential.push_back(GetCurrentThreadId());
+      SetEvent(done);
+    });
+    WaitForSingleObject(done, INFINITE);
+    CloseHandle(done);
+    while (workers.IdleThreads() == 0)  // the thread is back waiting for a body
+      Sleep(1);
+  }
+  EXPECT_EQ(sequential[1], sequential[0]);
+  EXPECT_EQ(sequential[2], sequential[0]);
+
+  HANDLE second_started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  DWORD first = 0, second = 0;
+  workers.Start([&] {
+    first = GetCurrentThreadId();
+    WaitForSingleObject(second_started, INFINITE);  // only a thread of its own sets it
+  });
+  workers.Start([&] {
+    second = GetCurrentThreadId();
+    SetEvent(second_started);
+  });
+  workers.JoinAll();
+  CloseHandle(second_started);
+  EXPECT_NE(first, second);
+}
+
 TEST(Win32WindowThread, FailureOnTheWindowThreadReachesTheWorker) {
   Win32WindowThread window_thread;
   std::string caught;

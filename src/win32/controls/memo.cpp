@@ -17,6 +17,27 @@ void Win32Memo::Append(const std::string& line) {
   SendMessageW(handle(), EM_SETSEL, static_cast<WPARAM>(end), end);
   SendMessageW(handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
   SendMessageW(handle(), EM_SCROLLCARET, 0, 0);
+  if (++line_count_ > kMaxLines)
+    DropOldestLines(line_count_ - kLinesKept);
+}
+
+void Win32Memo::DropOldestLines(std::size_t count) {
+  // Lines as appended, not as wrapped on screen: the cut goes after the count-th CR LF.
+  const std::wstring text = WindowText(handle());
+  std::size_t cut = 0;
+  for (std::size_t i = 0; i < count && cut != std::wstring::npos; ++i) {
+    cut = text.find(L"\r\n", cut);
+    if (cut != std::wstring::npos)
+      cut += 2;
+  }
+  if (cut == std::wstring::npos)
+    cut = text.size();
+  SendMessageW(handle(), EM_SETSEL, 0, static_cast<LPARAM>(cut));
+  SendMessageW(handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+  const int end = GetWindowTextLengthW(handle());
+  SendMessageW(handle(), EM_SETSEL, static_cast<WPARAM>(end), end);
+  SendMessageW(handle(), EM_SCROLLCARET, 0, 0);
+  line_count_ -= count;
 }
 
 std::vector<std::string> Win32Memo::Lines() const {

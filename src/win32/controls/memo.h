@@ -13,6 +13,11 @@ class Win32Memo : public Win32Control<ui::Memo> {
 
   void Append(const std::string& line) override;
   std::vector<std::string> Lines() const override;
+
+ private:
+  void DropOldestLines(std::size_t count);
+
+  std::size_t line_count_ = 0;  // the text changes only through Append
 };
 
 }  // namespace tempiko::win32

@@ -56,8 +56,10 @@ std::optional<std::string> ShowInputDialog(HWND owner, const InputDialogText& te
   using Item = DialogTemplate::ItemClass;
   layout.AddItem(Item::kStatic, SS_LEFT | SS_NOPREFIX, 8, 8, 164, 9, kInputPromptId,
                  Utf8ToWide(text.prompt));
-  layout.AddItem(Item::kEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, 8, 20, 164, 12,
-                 kInputEditId, L"");
+  layout.AddItem(
+      Item::kEdit,
+      ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP | (text.masked ? ES_PASSWORD : 0), 8, 20,
+      164, 12, kInputEditId, L"");
   layout.AddItem(Item::kButton, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 38, 41, 50, 14, IDOK,
                  L"OK");
   layout.AddItem(Item::kButton, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 92, 41, 50, 14, IDCANCEL,
@@ -73,6 +75,13 @@ std::optional<std::string> ShowInputDialog(HWND owner, const InputDialogText& te
 
 std::optional<std::string> AskDateTimePattern(HWND owner, const std::string& current) {
   return ShowInputDialog(owner, {"日時フォーマット", "詳細はヘルプを見て下さい", current, 0});
+}
+
+std::optional<std::string> AskDialCredential(HWND owner, bool password) {
+  constexpr int kMaxLength = 255;
+  if (password)
+    return ShowInputDialog(owner, {"パスワード", "Enter new PassWord", "", kMaxLength, true});
+  return ShowInputDialog(owner, {"ユーザ名", "Enter new UserName", "", kMaxLength, false});
 }
 
 }  // namespace tempiko::win32

@@ -13,7 +13,8 @@ struct InputDialogText {
   std::string caption;
   std::string prompt;
   std::string initial;
-  int max_length = 0;  // characters the field accepts; 0: no limit of ours
+  int max_length = 0;   // characters the field accepts; 0: no limit of ours
+  bool masked = false;  // the field shows what is typed as ●s
 };
 
 // Ids of the dialog's controls, for tests and probes.
@@ -26,5 +27,9 @@ std::optional<std::string> ShowInputDialog(HWND owner, const InputDialogText& te
 // The clock label's pattern dialog: "日時フォーマット", "詳細はヘルプを見て下さい" and the
 // current pattern. The answer is taken as it is, without any check.
 std::optional<std::string> AskDateTimePattern(HWND owner, const std::string& current);
+
+// A dial's prompt for the user name ("ユーザ名", "Enter new UserName") or the password
+// ("パスワード", "Enter new PassWord", masked): an empty field of at most 255 characters.
+std::optional<std::string> AskDialCredential(HWND owner, bool password);
 
 }  // namespace tempiko::win32

@@ -16,6 +16,7 @@
 #include "app/main_form.h"
 #include "app/settings_file.h"
 #include "fakes/fake_clock.h"
+#include "fakes/fake_remote_access.h"
 #include "fakes/fake_socket_layer.h"
 #include "fakes/fake_window_thread.h"
 #include "fakes/memory_controls.h"
@@ -66,7 +67,8 @@ class Form1Test : public ::testing::Test {
                         return (made_endpoints++ == 0 ? client_sockets : relay_sockets)
                             .Factory()(events, arrival_clock);
                       },
-                      settings, locale, builtin_servers, computer_name});
+                      settings, locale, builtin_servers, computer_name, dialler,
+                      [this](std::chrono::milliseconds pause) { pauses.push_back(pause); }});
     form->OnCreate();
     return *form;
   }
@@ -153,6 +155,8 @@ class Form1Test : public ::testing::Test {
   sync::Locale locale = sync::Locale::Japanese();
   std::vector<std::string> builtin_servers = {kServerIp, "ntp.two.example"};
   std::string computer_name = kComputerName;
+  fakes::FakeRemoteAccess dialler;
+  std::vector<std::chrono::milliseconds> pauses;  // the worker's pauses while a link comes up
 
   std::optional<MainForm> form;
   std::vector<std::uint8_t> last_reply;  // the bytes DeliverReply delivered last

@@ -43,6 +43,9 @@ class InlineWindowThread final : public loop::WindowThread {
   bool shutting_down = false;
   int invokes = 0;
 
+  // A posted action runs at once too: in order, as the window thread would run it.
+  void Post(std::function<void()> action) override { Invoke(action); }
+
   void Invoke(const std::function<void()>& action) override {
     if (shutting_down) {
       throw EAbort();

@@ -65,7 +65,11 @@ class MemoryComboBox : public MemoryTextControl<ComboBox> {
 
 class MemoryMemo : public MemoryControl<Memo> {
  public:
-  void Append(const std::string& line) override { lines_.push_back(line); }
+  void Append(const std::string& line) override {
+    lines_.push_back(line);
+    if (lines_.size() > kMaxLines)
+      lines_.erase(lines_.begin(), lines_.end() - static_cast<std::ptrdiff_t>(kLinesKept));
+  }
   std::vector<std::string> Lines() const override { return lines_; }
 
  private:

@@ -17,8 +17,10 @@ class RecordingWindowShell final : public app::WindowShell {
  public:
   // --- Script ---
   std::string first_argument;
-  bool tray_accepts = true;                   // what AddTrayIcon answers
-  std::optional<std::string> pattern_answer;  // nothing: the dialog is cancelled
+  bool tray_accepts = true;                     // what AddTrayIcon answers
+  std::optional<std::string> pattern_answer;    // nothing: the dialog is cancelled
+  std::optional<std::string> user_name_answer;  // the prompts' answers; nothing: cancelled
+  std::optional<std::string> password_answer;
 
   // --- Record ---
   std::vector<std::string> calls;
@@ -87,6 +89,11 @@ class RecordingWindowShell final : public app::WindowShell {
     calls.push_back("AskPattern");
     pattern_asks.push_back(current);
     return pattern_answer;
+  }
+  std::optional<std::string> AskCredential(Credential credential) override {
+    const bool password = credential == Credential::kPassword;
+    calls.push_back(password ? "AskPassword" : "AskUserName");
+    return password ? password_answer : user_name_answer;
   }
   void ShowError(const std::string& text) override {
     calls.push_back("ShowError");
