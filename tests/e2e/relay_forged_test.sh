@@ -49,22 +49,19 @@ for _ in $(seq 1 100); do [ -e "$sent" ] && break; sleep 0.1; done
 [ -e "$sent" ] || fail "the clients did not send"
 wait_queue 123 filled peer || fail "the relay sent no request upstream"
 
-for forger in "${forgers[@]}"; do
-  peer_ntp forge "$TEMPIKO_PEER_LOCAL:8263" --from "$forger"
-done
-# The program has taken them from its socket; give its window thread a moment to handle them.
+# The server's reply must come within the program's 5 s: what follows is kept short.
+peer_ntp forge "$TEMPIKO_PEER_LOCAL:8263" --from "$(IFS=,; echo "${forgers[*]}")"
+# Once the program has taken them from its socket they are ahead of the server's reply, which
+# is only now released. (Had one been forwarded, the clients would hold its "FAKE" bytes.)
 wait_queue 8263 empty || fail "the program did not read its port 8263"
-sleep 0.5
-forwards=$(forward_lines)
-[ "$forwards" -eq 0 ] || fail "a forged datagram was forwarded ($forwards forward lines)"
-
 kill -CONT "$server"
 wait "$clients" || true
 answers=$(cat "$RELAY_STATE/answers")
 echo "$answers"
 [ "$(wc -l <<<"$answers")" -eq 2 ] || fail "expected two clients' lines"
 while read -r line; do check_relayed_answer "$line" timely; done <<<"$answers"
-[ "$(forward_lines)" -eq 1 ] || fail "the real answer was not forwarded once"
+forwards=$(forward_lines)
+[ "$forwards" -eq 1 ] || fail "expected one forward, of the real answer; the log has $forwards"
 probe close TForm1 "Tempiko！"
 wait_program_exit 30 || fail "the program did not end"
 echo "PASS: forged datagrams to port 8263 reached no client; the real answer did"

@@ -8,9 +8,9 @@
           unanswered FROM:PORT
         Exits 0 when every client was answered, 1 otherwise. With --sent-file, writes that
         file once every request is out (so that a test can act while the clients wait).
-  forge TARGET --from ADDR:PORT
-        Sends one 48-byte datagram shaped like a server's reply, recognisable by its
-        reference id "FAKE" and its timestamps a year in the past.
+  forge TARGET --from ADDR:PORT[,ADDR:PORT...]
+        From each source, one 48-byte datagram shaped like a server's reply, recognisable by
+        its reference id "FAKE" and its timestamps a year in the past.
   rtt   TARGET --from ADDR --count N [--timeout S]
         N requests one after the other; prints each round trip and their median, in ms.
   flood TARGET --from ADDR[,ADDR...] --rate R --seconds S
@@ -132,14 +132,15 @@ def ask(args):
 
 
 def forge(args):
-    source, port = target(args.source)
     year_ago = ntp_now() - (365 * 86400 << 32)
     stamp = struct.pack("!Q", year_ago)
     datagram = (bytes([0x24, 1, 6, 0xEC]) + bytes(8) + b"FAKE" + stamp * 4)
     assert len(datagram) == PACKET
-    s = bound_socket(source, port)
-    s.sendto(datagram, target(args.target))
-    print(f"forged {source}:{port} bytes={datagram.hex()}")
+    for source in args.sources.split(","):
+        address, port = target(source)
+        with bound_socket(address, port) as s:
+            s.sendto(datagram, target(args.target))
+        print(f"forged {address}:{port} bytes={datagram.hex()}")
     return 0
 
 
@@ -273,7 +274,7 @@ def main():
     p.set_defaults(run=ask)
     p = sub.add_parser("forge")
     p.add_argument("target")
-    p.add_argument("--from", dest="source", required=True)
+    p.add_argument("--from", dest="sources", required=True)
     p.set_defaults(run=forge)
     p = sub.add_parser("rtt")
     p.add_argument("target")
