@@ -52,9 +52,10 @@ void RunPresenter::RequestPrepared(const sync::RequestRecord& request) {
   c_.log.Append("IPアドレス:" + request.server_address);
 }
 
-void RunPresenter::RequestSending() {
+void RunPresenter::RequestSending(bool dial_failed) {
   c_.offset_label.SetText(kOffsetPending);
-  c_.status_bar.SetText("");  // the status bar alone: the log keeps its last line
+  if (!dial_failed)
+    c_.status_bar.SetText("");  // the status bar alone: the log keeps its last line
   c_.log.Append(kRequestSentLog);
 }
 

@@ -36,7 +36,7 @@ class RunPresenter final : public sync::RunView {
   void RunStarted() override;
   void LinkDialled() override;
   void RequestPrepared(const sync::RequestRecord& request) override;
-  void RequestSending() override;
+  void RequestSending(bool dial_failed) override;
   void ReplyJudged(const sync::DecodedReply& reply, sync::Verdict verdict,
                    int tolerance_ms) override;
   void ClockCorrected(const sync::DecodedReply& reply, sync::DateTime local_now) override;

@@ -29,8 +29,9 @@ class RunView {
   virtual void LinkDialled() = 0;
   // The server is known and the request about to be built.
   virtual void RequestPrepared(const RequestRecord& request) = 0;
-  // The request is about to leave: the last correction's label and the status line reset.
-  virtual void RequestSending() = 0;
+  // The request is about to leave: the last correction's label and the status line reset. After
+  // a failed dial the status line keeps the dialler's text, or nobody would ever read it.
+  virtual void RequestSending(bool dial_failed) = 0;
   // A reply of the server, decoded and judged against `tolerance_ms`. A reply that does not
   // set the clock (too slow, within the tolerance) says so here, before the run's ending.
   virtual void ReplyJudged(const DecodedReply& reply, Verdict verdict, int tolerance_ms) = 0;

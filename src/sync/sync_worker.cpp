@@ -42,7 +42,8 @@ void SyncWorker::Steps() {
   if (!ResolveServer()) {
     return;
   }
-  SendRequest();
+  SendRequest(/*dial_failed=*/dial_result != drOnline && dial_result != drLinkSeen &&
+              dial_result != drDialled);
   OnWindow([this, dial_result] { ports_.endings.ArmReplyTimeout(run_number_, dial_result); });
 }
 
@@ -85,7 +86,7 @@ bool SyncWorker::ResolveServer() {
   return true;
 }
 
-void SyncWorker::SendRequest() {
+void SyncWorker::SendRequest(bool dial_failed) {
   const RequestRecord request{ports_.clock.clock().LocalNow(),  // the system's own reading
                               ports_.state.ServerText(), ports_.state.ServerAddress()};
   // The log lines are posted, not waited for: a LAN client of the relay waits for this request.
@@ -98,7 +99,7 @@ void SyncWorker::SendRequest() {
   endpoint.RemotePort = kNtpServerPort;
   MessageBuffer message;
   BuildRequest(message);
-  ports_.window.Post([&view] { view.RequestSending(); });
+  ports_.window.Post([&view, dial_failed] { view.RequestSending(dial_failed); });
   // The endpoint reports the send (T1) as soon as the datagram is handed to the socket; the
   // reply is awaited from just before, as it may come back before that report.
   ports_.state.ExpectReply(ports_.clock.UtcNow());

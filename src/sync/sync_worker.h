@@ -58,7 +58,7 @@ class SyncWorker {
   void WaitForLink();
   // Turns the server text into an address; false when that failed (the run has ended).
   bool ResolveServer();
-  void SendRequest();
+  void SendRequest(bool dial_failed);
   void EndAfterFailure(const std::string& text);
   void OnWindow(const std::function<void()>& change);
 

@@ -12,6 +12,10 @@
 //   probe visible CLASS TITLE           exits 0 when the window exists and is visible
 //   probe syscmd CLASS TITLE COMMAND    sends a system-menu command (WM_SYSCOMMAND)
 //   probe logoff CLASS TITLE            ends the log-on as Windows does: the query, then the end
+//   probe items CLASS TITLE CONTROL-ID  prints a combo box's items, one a line
+//   probe dropdown CLASS TITLE CONTROL-ID  opens a combo box's list
+//   probe settext CLASS TITLE CONTROL-ID TEXT  sets an edit field's text
+//   probe masked CLASS TITLE CONTROL-ID exits 0 when the edit field hides what is typed
 // CLASS or TITLE may be "-" for any.
 #include <windows.h>
 
@@ -97,6 +101,38 @@ int PrintStaticTexts(HWND window) {
   return 0;
 }
 
+int PrintItems(HWND box) {
+  if (!box)
+    return 3;
+  const auto count = SendMessageW(box, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const auto length = SendMessageW(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<std::size_t>(length));
+    const std::string utf8 = tempiko::win32::WideToUtf8(item);
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  return 0;
+}
+
+// The commands on one control of the window (items, dropdown, settext, masked); 2 for another
+// command, 3 when the control is missing.
+int OnControl(const std::wstring& command, HWND control, const wchar_t* text) {
+  if (!control)
+    return 3;
+  if (command == L"items")
+    return PrintItems(control);
+  if (command == L"dropdown")
+    return SendMessageW(control, CB_SHOWDROPDOWN, TRUE, 0) ? 0 : 1;
+  if (command == L"settext")
+    return SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) ? 0 : 1;
+  if (command == L"masked")
+    return SendMessageW(control, EM_GETPASSWORDCHAR, 0, 0) != 0 ? 0 : 1;
+  return 2;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -138,6 +174,9 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(window, WM_ENDSESSION, agreed != 0, ENDSESSION_LOGOFF);
     return agreed ? 0 : 1;
   }
+  if (command == L"items" || command == L"dropdown" || command == L"settext" ||
+      command == L"masked")
+    return OnControl(command, Control(window, argument), argc > 5 ? argv[5] : L"");
   if (command == L"syscmd") {
     const auto id = static_cast<WPARAM>(std::wcstol(argument, nullptr, 0));
     return PostMessageW(window, WM_SYSCOMMAND, id, 0) ? 0 : 1;

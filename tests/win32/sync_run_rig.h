@@ -67,7 +67,7 @@ class ObservedView final : public sync::RunView {
   void RequestPrepared(const sync::RequestRecord& request) override {
     presenter_.RequestPrepared(request);
   }
-  void RequestSending() override { presenter_.RequestSending(); }
+  void RequestSending(bool dial_failed) override { presenter_.RequestSending(dial_failed); }
   void ReplyJudged(const sync::DecodedReply& reply, sync::Verdict verdict,
                    int tolerance_ms) override {
     last_reply = reply;

@@ -181,6 +181,22 @@ INSTANTIATE_TEST_SUITE_P(
                       HangUpCase{"ReplyOverALinkAlreadyUpUnattended", true, "-d", false, 0, 0}),
     [](const auto& test_case) { return std::string(test_case.param.name); });
 
+TEST_F(DialUpTest, AFailedDialsTextStaysOnTheStatusBarWhileTheRunGoesOn) {
+  dialler.dial_outcomes["Office"] = {.result = 680, .handle = 0x99};
+  dialler.error_texts[680] = "ダイヤルトーンが検出されませんでした";
+  MainForm& f = Create("Entry=Office\r\n");
+  server_box.Type(kServerIp);
+  f.PressConnect();
+
+  EXPECT_EQ(f.Run().DialResult(), 680);
+  EXPECT_THAT(dialler.calls, Contains("HangUp 153"));      // the handle the failed dial made
+  EXPECT_THAT(client_sockets.sent, ::testing::SizeIs(1));  // the request goes all the same
+  EXPECT_EQ(status_bar.Text(), "ダイヤルトーンが検出されませんでした");
+  EXPECT_THAT(log.Lines(), Not(Contains("ダイヤルトーンが検出されませんでした")));
+  timers.Advance(30000);
+  EXPECT_EQ(status_bar.Text(), "サーバからの応答がありませんでした");
+}
+
 TEST_F(DialUpTest, TheCredentialsNeverReachTheWindow) {
   dialler.saved["Office"] = {.password_retrieved = true};
   shell.user_name_answer = "hanako";
