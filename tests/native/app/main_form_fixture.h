@@ -1,8 +1,8 @@
 #pragma once
 
 // The main window's logic on in-memory controls, a recording window shell, virtual timers, a
-// recording clock, the real UDP endpoints over scripted socket layers and a settings file in
-// a folder of the test's own.
+// recording clock, the real UDP endpoints over scripted socket layers, a settings file in
+// a folder of the test's own and a Startup folder in memory.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 #include "app/settings_file.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_socket_layer.h"
+#include "fakes/fake_startup_shell.h"
 #include "fakes/fake_window_thread.h"
 #include "fakes/memory_controls.h"
 #include "fakes/ntp_replies.h"
@@ -66,7 +67,7 @@ class Form1Test : public ::testing::Test {
                         return (made_endpoints++ == 0 ? client_sockets : relay_sockets)
                             .Factory()(events, arrival_clock);
                       },
-                      settings, locale, builtin_servers, computer_name});
+                      settings, locale, builtin_servers, computer_name, startup_shell});
     form->OnCreate();
     return *form;
   }
@@ -153,6 +154,7 @@ class Form1Test : public ::testing::Test {
   sync::Locale locale = sync::Locale::Japanese();
   std::vector<std::string> builtin_servers = {kServerIp, "ntp.two.example"};
   std::string computer_name = kComputerName;
+  fakes::FakeStartupShell startup_shell;
 
   std::optional<MainForm> form;
   std::vector<std::uint8_t> last_reply;  // the bytes DeliverReply delivered last
