@@ -77,7 +77,8 @@ MainForm::MainForm(const MainFormPorts& ports)
             .dial = dial_link_,
             .relay = relay_clients_}),
       simple_correction_(clock_, record_,
-                         [this](int error) { ShowStatus(ClockSettingFailureText(error)); }) {
+                         [this](int error) { ShowStatus(ClockSettingFailureText(error)); }),
+      startup_(ports.startup, c_.status_bar) {
   client_endpoint_.RemotePort = kNtpPort;
   client_endpoint_.SetLocalPort(kClientPort);
   relay_endpoint_.RemotePort = kClientPort;
@@ -134,12 +135,15 @@ void MainForm::OnBackgroundClick() {
   c_.status_bar.SetText("");  // the log keeps its lines
 }
 
+// Settings that cannot be saved keep the window open, so that the user can move the program
+// somewhere writable first; an unattended start, with nobody to do that, shows the error and
+// ends all the same rather than stay resident behind the error box.
 bool MainForm::OnCloseQuery() {
   try {
     SaveWindowSettings(settings_, SettingsView(), locale_);
   } catch (const Exception& failure) {
     shell_.ShowError(failure.what());
-    return false;
+    return ending_unattended_start_;
   }
   return true;
 }
@@ -256,6 +260,17 @@ void MainForm::OnPageClick() {
   }
 }
 
+void MainForm::OnRegisterClick() {
+  startup_.Register({.start_option = c_.start_option.ItemIndex(),
+                     .dial_entry = c_.entry_box.Text(),
+                     .drift_ms_per_day = c_.drift_field.Value(),
+                     .has_last_time = record_.has_last_time});
+}
+
+void MainForm::OnUnregisterClick() {
+  startup_.Unregister();
+}
+
 void MainForm::OnResidentOptionChanged() {
   c_.exit_button.SetText(TrayMode() ? kButton2Hides : kButton2Exits);
   ApplyDialWatcherRule();
@@ -351,6 +366,7 @@ std::string MainForm::FirstArgument() {
 }
 
 void MainForm::CloseMainWindow() {
+  ending_unattended_start_ = true;
   shell_.CloseMainWindow();
 }
 

@@ -50,8 +50,8 @@ enum ControlId : int {
   kDriftGroupId,
   kDriftFieldId,
   kDriftUnitId,
-  kStartOptionId,
-  kToleranceFieldId,
+  kStartOptionId,  // its two buttons take the two ids after it
+  kToleranceFieldId = kStartOptionId + 3,
   kToleranceCaptionId,
   kRelayBoxId,
   kPeriodFieldId,
@@ -190,7 +190,8 @@ void MainWindow::Create() {
       .builtin_servers = builtin_servers_,
       .computer_name = ComputerName(),
       .dialler = ports_.dialler,
-      .pause = [](std::chrono::milliseconds pause) { Sleep(static_cast<DWORD>(pause.count())); }};
+      .pause = [](std::chrono::milliseconds pause) { Sleep(static_cast<DWORD>(pause.count())); },
+      .startup = startup_shell_};
   form_ = std::make_unique<app::MainForm>(form_ports);
   BindEvents();
   AppendSystemMenu();
@@ -339,6 +340,8 @@ void MainWindow::BindEvents() {
   c.zero_button->OnMouseDown = guard(&app::MainForm::OnZeroCorrectionPress);
   c.details_button->OnClick = guard(&app::MainForm::OnDetailsClick);
   c.page_button->OnClick = guard(&app::MainForm::OnPageClick);
+  c.register_button->OnClick = guard(&app::MainForm::OnRegisterClick);
+  c.unregister_button->OnClick = guard(&app::MainForm::OnUnregisterClick);
   c.relay_box->OnClick = guard(&app::MainForm::OnResidentOptionChanged);
   c.period_field->OnChange = guard(&app::MainForm::OnResidentOptionChanged);
   c.clock_label->OnDoubleClick = guard(&app::MainForm::OnClockDoubleClick);

@@ -7,6 +7,9 @@
 //   probe statics CLASS TITLE           prints the texts of the window's static controls, one a
 //                                       line (a message box's message)
 //   probe click CLASS TITLE CONTROL-ID  clicks a button
+//   probe settext CLASS TITLE CONTROL-ID TEXT
+//                                       sets the control's text (WM_SETTEXT), as typing would
+//                                       leave it: an edit field, a drop-down list's field
 //   probe close CLASS TITLE             asks the window to close
 //   probe gone  CLASS TITLE SECONDS     exits 0 once no such window exists
 //   probe visible CLASS TITLE           exits 0 when the window exists and is visible
@@ -163,6 +166,13 @@ int wmain(int argc, wchar_t** argv) {
     if (!button)
       return 3;
     SendMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == L"settext") {
+    HWND control = Control(window, argument);
+    if (!control || argc < 6)
+      return 3;
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
     return 0;
   }
   if (command == L"close")
