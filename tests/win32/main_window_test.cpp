@@ -78,6 +78,7 @@ TEST(MainWindowControls, EachHasAnIdOfItsOwn) {
   const sync::Locale locale = sync::Locale::Japanese();
   win32::Win32WindowThread window_thread;
   win32::ThreadWorkerStarter workers;
+  fakes::FakeRemoteAccess dialler;
   win32::MainWindow window(GetModuleHandleW(nullptr), {.timers = window_thread,
                                                        .window_thread = window_thread,
                                                        .workers = workers,
@@ -85,7 +86,8 @@ TEST(MainWindowControls, EachHasAnIdOfItsOwn) {
                                                        .resolver = resolver,
                                                        .settings = settings,
                                                        .locale = locale,
-                                                       .sockets = sockets.Factory()});
+                                                       .sockets = sockets.Factory(),
+                                                       .dialler = dialler});
   window.Create();
 
   std::multimap<int, std::wstring> controls;  // id -> the control's text
