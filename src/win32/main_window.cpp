@@ -50,12 +50,13 @@ enum ControlId : int {
   kDriftGroupId,
   kDriftFieldId,
   kDriftUnitId,
-  kStartOptionId,  // its two buttons take the two ids after it
-  kToleranceFieldId = kStartOptionId + 3,
+  kStartOptionId,
+  kToleranceFieldId,
   kToleranceCaptionId,
   kRelayBoxId,
   kPeriodFieldId,
   kPeriodCaptionId,
+  kStartOptionItemsId = 180,  // the start option's two buttons: ids of their own
 };
 
 FontSpec ClockFont() {
@@ -311,7 +312,7 @@ void MainWindow::BuildControls() {
 
   c->start_option = std::make_unique<Win32RadioGroup>(
       options, ControlSpec{kStartOptionId, {142, 64, 115, 57}, "起動時オプション", font},
-      std::vector<std::string>{"NTPｻｰﾊﾞに接続", "簡易補正"});
+      std::vector<std::string>{"NTPｻｰﾊﾞに接続", "簡易補正"}, kStartOptionItemsId);
 
   c->tolerance_field = std::make_unique<Win32SpinEdit>(
       options, ControlSpec{kToleranceFieldId, {1, 129, 57, 21}, "200", font},

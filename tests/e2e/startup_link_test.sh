@@ -26,7 +26,7 @@ probe click TForm1 "Tempiko！" 136  # the options page
 expect_refusal "簡易補正時間を設定して下さい" "$shots/startup-refused-drift.png"
 probe settext TForm1 "Tempiko！" 166 1000
 expect_refusal "一度０補正をして下さい"
-probe click TForm1 "Tempiko！" 169
+probe click TForm1 "Tempiko！" 180
 probe settext TForm1 "Tempiko！" 164 ""
 expect_refusal "電話帳ｴﾝﾄﾘを設定して下さい"
 [ ! -e "$link" ] || fail "a refused registration wrote $link"
@@ -40,7 +40,7 @@ expect_link "$link" "$SANDBOX/tempiko.exe" " -d"
 first=$(md5sum <"$link")
 
 # The simple correction needs a zero correction in this run; the link stays as it was.
-probe click TForm1 "Tempiko！" 170
+probe click TForm1 "Tempiko！" 181
 expect_refusal "一度０補正をして下さい"
 [ "$(md5sum <"$link")" = "$first" ] || fail "a refused registration changed the link"
 zero_correction
