@@ -25,32 +25,41 @@ namespace {
 
 constexpr int kWsaSysNotReady = 10091;
 
-TEST(MainWindowStart, RefusedEndpointsReachTheStartAndLeaveNoWindowNorQuitRequest) {
+// What the real main window stands on, with scripted sockets, clock and dialler, and a
+// settings file that is never written.
+struct WindowGround {
   fakes::FakeSockets sockets;
-  sockets.startup_errors = {kWsaSysNotReady};
   fakes::FakeClock clock;
   fakes::ScriptedHostResolver resolver;
-  // Never read: the window fails before it loads its settings.
   const std::string settings_path = "C:\\tempiko-main-window-test-never-written.ini";
   win32::Win32Codec codec;
-  win32::Win32Profile profile(settings_path);
-  app::SettingsFile settings(profile, codec, settings_path);
+  win32::Win32Profile profile{settings_path};
+  app::SettingsFile settings{profile, codec, settings_path};
   const sync::Locale locale = sync::Locale::Japanese();
   win32::Win32WindowThread window_thread;
   win32::ThreadWorkerStarter workers;
   fakes::FakeRemoteAccess dialler;
 
+  win32::MainWindowPorts Ports() {
+    return {.timers = window_thread,
+            .window_thread = window_thread,
+            .workers = workers,
+            .clock = clock,
+            .resolver = resolver,
+            .settings = settings,
+            .locale = locale,
+            .sockets = sockets.Factory(),
+            .dialler = dialler};
+  }
+};
+
+TEST(MainWindowStart, RefusedEndpointsReachTheStartAndLeaveNoWindowNorQuitRequest) {
+  WindowGround ground;
+  ground.sockets.startup_errors = {kWsaSysNotReady};
+
   std::string failure;
   {
-    win32::MainWindow window(GetModuleHandleW(nullptr), {.timers = window_thread,
-                                                         .window_thread = window_thread,
-                                                         .workers = workers,
-                                                         .clock = clock,
-                                                         .resolver = resolver,
-                                                         .settings = settings,
-                                                         .locale = locale,
-                                                         .sockets = sockets.Factory(),
-                                                         .dialler = dialler});
+    win32::MainWindow window(GetModuleHandleW(nullptr), ground.Ports());
     try {
       window.Create();
     } catch (const net::UdpSocketError& e) {
@@ -68,26 +77,8 @@ TEST(MainWindowStart, RefusedEndpointsReachTheStartAndLeaveNoWindowNorQuitReques
 // Tests and their probe find each control by its id: no two controls of the window may share
 // one. (A drop-down list's own edit field is the list's part, with the id the system gives it.)
 TEST(MainWindowControls, EachHasAnIdOfItsOwn) {
-  fakes::FakeSockets sockets;
-  fakes::FakeClock clock;
-  fakes::ScriptedHostResolver resolver;
-  const std::string settings_path = "C:\\tempiko-main-window-test-never-written.ini";
-  win32::Win32Codec codec;
-  win32::Win32Profile profile(settings_path);
-  app::SettingsFile settings(profile, codec, settings_path);
-  const sync::Locale locale = sync::Locale::Japanese();
-  win32::Win32WindowThread window_thread;
-  win32::ThreadWorkerStarter workers;
-  fakes::FakeRemoteAccess dialler;
-  win32::MainWindow window(GetModuleHandleW(nullptr), {.timers = window_thread,
-                                                       .window_thread = window_thread,
-                                                       .workers = workers,
-                                                       .clock = clock,
-                                                       .resolver = resolver,
-                                                       .settings = settings,
-                                                       .locale = locale,
-                                                       .sockets = sockets.Factory(),
-                                                       .dialler = dialler});
+  WindowGround ground;
+  win32::MainWindow window(GetModuleHandleW(nullptr), ground.Ports());
   window.Create();
 
   std::multimap<int, std::wstring> controls;  // id -> the control's text
