@@ -162,8 +162,34 @@ int WinsockLayer::ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int 
 
 void WinsockLayer::AcceptOnlyFrom(net::SocketHandle socket, net::Ipv4Address address,
                                   std::uint16_t port) {
-  if (receiver_ && receiver_->socket() == static_cast<SOCKET>(socket))
-    receiver_->AcceptOnlyFrom(address, port);
+  const SOCKET s = static_cast<SOCKET>(socket);
+  if (!receiver_ || receiver_->socket() != s)
+    return;
+  receiver_->AcceptOnlyFrom(address, port);
+  // The relay's socket takes requests from anyone and is never connected.
+  if (bound_port_ == kTimeServerPort)
+    return;
+  // Connected, the time server endpoint's socket receives from that sender alone: the system
+  // drops the others before they take room in the socket's buffer, at no cost to this process,
+  // so a flood cannot fill the buffer and push the reply out. (Under Wine each receive is a
+  // round trip through wineserver, too slow to drain 10 000 datagrams a second.) Should the
+  // connect fail, the receiver's filter alone remains; the send reports what is wrong.
+  const sockaddr_in record = MakeAddress(address, port);
+  connect(s, reinterpret_cast<const sockaddr*>(&record), sizeof(record));
+  // What a flood put in the buffer before the first connect leaves it only at the receiver's
+  // pace, and a near server answers within a millisecond: a buffer still full then would drop
+  // the reply. Grown once, it has room for the reply at once; nothing but the server's
+  // datagrams enters it from now on.
+  if (!receive_buffer_grown_) {
+    receive_buffer_grown_ = true;
+    int size = 0;
+    int size_length = sizeof(size);
+    if (getsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &size_length) == 0 &&
+        size > 0) {
+      size *= 2;
+      setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof(size));
+    }
+  }
 }
 
 int WinsockLayer::LastError() {

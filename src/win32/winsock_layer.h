@@ -60,7 +60,8 @@ class WinsockLayer final : public net::SocketLayer {
   int startup_error_ = 0;
   // The port the socket was bound to last: 123 is the relay's, which serves and awaits nothing.
   std::uint16_t bound_port_ = 0;
-  HANDLE lookup_task_ = nullptr;  // the pending host lookup, if any
+  bool receive_buffer_grown_ = false;  // once, at the first AcceptOnlyFrom
+  HANDLE lookup_task_ = nullptr;       // the pending host lookup, if any
   std::array<char, kLookupAreaSize> lookup_area_{};
 };
 

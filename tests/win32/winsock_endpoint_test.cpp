@@ -2,6 +2,7 @@
 // and the reply arriving as an event on the window thread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -182,6 +183,39 @@ TEST_F(WinsockEndpointTest, CloseDropsWhatWasTakenAndReceivesNothingMore) {
   test::PumpMessagesUntil([] { return false; }, 200);
 
   EXPECT_TRUE(client.received.empty());
+}
+
+// A flood from elsewhere fills the socket's buffer before a run; the window thread is too busy
+// to take anything, so the receiver's queue is full too. The run then listens to its server
+// alone, and the server answers at once: its reply must find room, not be dropped for a buffer
+// full of what was sent before.
+TEST_F(WinsockEndpointTest, ReplyFindsRoomInABufferAFloodFilledBeforeTheRun) {
+  ClientEndpoint client(8263);
+  UdpEndpoint flooder(WinsockLayer::Factory(), &UtcNow);
+  flooder.SetLocalPort(8267);
+  flooder.RemoteHost = "127.0.0.1";
+  flooder.RemotePort = 8263;
+  const std::vector<std::uint8_t> junk(48, 0x66);
+  for (int i = 0; i < 1000; ++i)  // several times what the buffer holds
+    flooder.SendDatagram(junk, 48);
+
+  constexpr std::uint16_t kServerPort = 8268;
+  UdpEndpoint server(WinsockLayer::Factory(), &UtcNow);
+  server.SetLocalPort(kServerPort);
+  server.RemoteHost = "127.0.0.1";
+  server.RemotePort = 8263;
+  client.udp.AcceptOnlyFrom(htonl(INADDR_LOOPBACK), kServerPort);
+  server.SendDatagram(std::vector<std::uint8_t>(48, 0x77), 48);
+  flooder.SendDatagram(junk, 48);  // and the flood goes on
+
+  const auto from_server = [&] {
+    return std::ranges::any_of(client.received,
+                               [](const Received& r) { return r.port == kServerPort; });
+  };
+  ASSERT_TRUE(test::PumpMessagesUntil(from_server, 5000));
+  const auto reply = std::ranges::find_if(client.received,
+                                          [](const Received& r) { return r.port == kServerPort; });
+  EXPECT_EQ(reply->bytes, std::vector<std::uint8_t>(48, 0x77));
 }
 
 TEST_F(WinsockEndpointTest, NullRemoteAddressSendsNothing) {
