@@ -10,9 +10,9 @@
 // - LastTime round trip: what the program writes for an instant its clock can show, the
 //   reader reads back to the same second.
 //
-// Input: 8 bytes (the instant, as the bits of a double for the formatter and as a count of
-// 100-ns ticks into the round trip's years), 1 byte choosing the regional settings (past the
-// real ones: formats from the input), then zero-ended texts: the display pattern, the text for
+// Input: 8 bytes (the instant, as the bits of a double; where that lies outside the round
+// trip's years, the bits count 100-ns ticks into them), 1 byte choosing the regional settings (past
+// the real ones: formats from the input), then zero-ended texts: the display pattern, the text for
 // the reader, and for formats from the input the short date, long time, date separator, time
 // separator, morning and afternoon markers.
 
@@ -71,10 +71,13 @@ struct Years {
   sync::DateTime first;
   sync::DateTime last;
 
-  // The instant `ticks` into the years, taken modulo their span.
-  sync::DateTime At(std::uint64_t ticks) const {
+  // The instant itself when it lies within the years, else the instant its bits count in
+  // 100-ns ticks into them (modulo their span).
+  sync::DateTime Within(double instant, std::uint64_t bits) const {
+    if (instant >= first && instant <= last)
+      return instant;
     const auto span = static_cast<std::uint64_t>((last - first) * kTicksPerDay);
-    return first + static_cast<double>(ticks % span) / kTicksPerDay;
+    return first + static_cast<double>(bits % span) / kTicksPerDay;
   }
 };
 
@@ -136,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   double any = 0;
   std::memcpy(&any, &instant_bits, sizeof any);
-  const sync::DateTime clock_reading = RoundTripYears(regional.locale).At(instant_bits);
+  const sync::DateTime clock_reading = RoundTripYears(regional.locale).Within(any, instant_bits);
   CheckFormatter(pattern, any, clock_reading, regional);
   CheckReader(stored_text, regional);
   if (regional.real)
