@@ -17,7 +17,7 @@ targets=${FUZZ_TARGETS:-settings reply relay date}
 
 # The longest input each target is given: a settings file past the key list's 16 KiB buffer;
 # a datagram past the endpoint's 2048-byte receive area; series of relay steps; patterns.
-declare -A max_len=([settings]=65536 [reply]=4096 [relay]=8192 [date]=1024)
+declare -A max_len=([settings]=65536 [reply]=4096 [relay]=4096 [date]=1024)
 
 # A smaller quarantine than ASan's 256 MB keeps the process small and about twice as fast;
 # every input frees far less than it, so a use after free within one input is still caught.

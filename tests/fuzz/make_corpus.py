@@ -38,10 +38,10 @@ def ntp_reply(first_byte=0x24, stratum=2, poll=6, precision=-20, ref_id=b"\0\0\0
 
 
 def reply_input(t1_us, t4_us, datagram, tolerance=200, sender=SERVER, port=NTP_PORT,
-                zone=JAPAN_QUARTERS, setting_error=0):
+                zone=JAPAN_QUARTERS, setting_error=0, relay_clients=0):
     """An input of the reply target; instants in microseconds since 1970, UTC."""
     return (struct.pack(">Qqi", t1_us + US_1601_TO_1970, t4_us - t1_us, tolerance) + sender +
-            struct.pack(">HbH", port, zone, setting_error) + datagram)
+            struct.pack(">HbHB", port, zone, setting_error, relay_clients) + datagram)
 
 
 def reply_corpus():
@@ -61,6 +61,7 @@ def reply_corpus():
         "chronyd_setting_refused": reply_input(t1 - behind, t4 - behind, captured,
                                                setting_error=1314),
         "chronyd_tolerance_zero_utc": reply_input(t1, t4, captured, tolerance=0, zone=0),
+        "chronyd_for_relay_clients": reply_input(t1, t4, captured, relay_clients=1),
         "chronyd_too_slow": reply_input(t1 - 2_500_000, t4, captured),
         "chronyd_from_another_address": reply_input(t1, t4, captured, sender=bytes([192, 0, 2, 99])),
         "chronyd_from_another_port": reply_input(t1, t4, captured, port=1234),

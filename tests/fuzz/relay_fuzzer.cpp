@@ -6,7 +6,7 @@
 // The input is a series of steps; each begins with a byte that chooses the step (taken modulo
 // the number of steps), its numbers most significant byte first:
 //   request  4 sender address as it lies in the packet, 2 port, 2 length, that many bytes
-//   burst    2 count (modulo 1024), 4 first sender (the next ones count up), 2 port,
+//   burst    2 count (modulo 512), 4 first sender (the next ones count up), 2 port,
 //            48 bytes of the request every one of them sends
 //   forward  48 bytes: the server's reply, passed to every client waiting
 //   clear    the run gave up: nobody waits any more
@@ -16,7 +16,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,7 @@ using namespace tempiko;
 using fuzz::Require;
 
 constexpr std::uint16_t kNtpPort = 123;
-constexpr std::uint16_t kMaxBurst = 1024;
+constexpr std::uint16_t kMaxBurst = 512;
 const net::Ipv4Address kOwnAddress = fakes::MakeAddress(192, 168, 1, 20);
 
 enum class Step : std::uint8_t { kRequest, kBurst, kForward, kClear, kCount };
@@ -134,11 +133,16 @@ class Relay {
   std::vector<ExpectedClient> expected_;
 };
 
+// The address a.b.c.d of the number a·2^24 + b·2^16 + c·2^8 + d.
+net::Ipv4Address AddressOf(std::uint32_t dotted) {
+  return fakes::MakeAddress(static_cast<int>(dotted >> 24), static_cast<int>((dotted >> 16) & 0xFF),
+                            static_cast<int>((dotted >> 8) & 0xFF),
+                            static_cast<int>(dotted & 0xFF));
+}
+
+// Four bytes: the address in the order it is written and lies in the packet.
 net::Ipv4Address TakeAddress(fuzz::FuzzInput& input) {
-  net::Ipv4Address address = 0;
-  const auto bytes = input.TakeBytes(sizeof address);
-  std::memcpy(&address, bytes.data(), bytes.size());
-  return address;
+  return AddressOf(input.Take<std::uint32_t>());
 }
 
 std::vector<std::uint8_t> TakeVector(fuzz::FuzzInput& input, std::size_t count) {
@@ -149,23 +153,12 @@ std::vector<std::uint8_t> TakeVector(fuzz::FuzzInput& input, std::size_t count) 
 // Many senders in a row, as a LAN of clients or a flood of made-up senders would.
 void Burst(Relay& relay, fuzz::FuzzInput& input) {
   const int count = input.Take<std::uint16_t>() % kMaxBurst;
-  const net::Ipv4Address first = TakeAddress(input);
+  const std::uint32_t first = input.Take<std::uint32_t>();
   const std::uint16_t port = input.Take<std::uint16_t>();
   std::vector<std::uint8_t> request = TakeVector(input, sync::kNtpMessageSize);
   request.resize(sync::kNtpMessageSize);
   for (int i = 0; i < count; ++i) {
-    // Counting up in the address's last byte as it lies in the packet and on.
-    std::array<std::uint8_t, 4> bytes{};
-    std::memcpy(bytes.data(), &first, bytes.size());
-    std::uint32_t host_order = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-                               (std::uint32_t{bytes[2]} << 8) | bytes[3];
-    host_order += static_cast<std::uint32_t>(i);
-    relay.Deliver(request,
-                  fakes::MakeAddress(static_cast<int>(host_order >> 24),
-                                     static_cast<int>((host_order >> 16) & 0xFF),
-                                     static_cast<int>((host_order >> 8) & 0xFF),
-                                     static_cast<int>(host_order & 0xFF)),
-                  port);
+    relay.Deliver(request, AddressOf(first + static_cast<std::uint32_t>(i)), port);
   }
 }
 

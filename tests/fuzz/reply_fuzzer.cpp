@@ -13,6 +13,7 @@
 //   2  the sender's port (123 is the server's)
 //   1  the zone: quarter hours east of UTC, within ±14 hours
 //   2  the error the clock setting answers (0: it is set)
+//   1  relay clients waiting for the reply (any but 0: one is)
 //   …  the datagram
 
 #include <algorithm>
@@ -72,6 +73,7 @@ struct Scenario {
   std::uint16_t sender_port = 0;
   double zone_shift = 0;  // days east of UTC
   int setting_error = 0;
+  bool relay_clients_waiting = false;
   std::vector<std::uint8_t> datagram;
 
   sync::DateTime T1() const {
@@ -97,6 +99,7 @@ Scenario ReadScenario(fuzz::FuzzInput& input) {
       std::clamp<int>(input.Take<std::int8_t>(), -kMaxZoneQuarters, kMaxZoneQuarters);
   s.zone_shift = quarters / 96.0;
   s.setting_error = input.Take<std::uint16_t>();
+  s.relay_clients_waiting = input.Take<std::uint8_t>() != 0;
   const auto rest = input.Rest();
   s.datagram.assign(rest.begin(), rest.end());
   return s;
@@ -131,7 +134,7 @@ struct World {
   fakes::FakeProgramShell shell;
   sync::CorrectionRecord record;
   fakes::FakeDialLink dial;
-  sync::NoRelayClients relay;
+  fakes::FakeRelayQueue relay;
   app::RunPresenter presenter{{.connect_button = connect_button,
                                .offset_label = offset_label,
                                .clock_label = clock_label,
@@ -238,12 +241,27 @@ void CheckTakenReply(World& w, const Scenario& s, sync::DateTime t1, sync::DateT
   Require(!w.run.RunInProgress() && w.connect_button.Enabled(), "a judged reply ends the run");
 }
 
+// With relay clients waiting, the server's answer is theirs: passed on as it came, and the run
+// ends without a report or a clock setting of its own.
+void CheckForwardedReply(World& w, const Scenario& s, std::size_t log_before) {
+  // A message buffer's last two bytes are never sent: the 48 that are must be the reply's.
+  const sync::MessageBuffer expected = MessageOf(s.datagram);
+  Require(w.relay.forwarded.size() == 1 &&
+              std::equal(expected.begin(), expected.begin() + sync::kNtpMessageSize,
+                         w.relay.forwarded.front().begin()),
+          "the reply goes to the relay's clients as it came");
+  Require(w.log.Lines().size() == log_before && w.system_clock.SystemTimeSettings().empty(),
+          "a reply for the relay's clients is neither reported nor used here");
+  Require(!w.run.RunInProgress() && w.connect_button.Enabled(), "a forwarded reply ends the run");
+}
+
 void CheckThroughTheEndpoint(const Scenario& s) {
   World w;
   w.tolerance_field.SetValue(s.tolerance_ms);
   w.system_clock.SetZoneShift(s.zone_shift);
   w.system_clock.SetLocalNow(s.T1() + s.zone_shift);
   w.system_clock.SetSettingError(s.setting_error);
+  w.relay.waiting = s.relay_clients_waiting ? 1 : 0;
   w.clock.TakeBase();
   w.run.Start(kServerIp);
   Require(w.run.RunInProgress() && w.sockets.sent.size() == 1, "the request is on its way");
@@ -261,7 +279,9 @@ void CheckThroughTheEndpoint(const Scenario& s) {
   const bool awaited_sender = s.sender == kServerAddress && s.sender_port == kNtpPort;
   const bool whole_reply = s.datagram.size() >= sync::kNtpMessageSize &&
                            s.datagram.size() <= net::UdpEndpoint::kReceiveAreaSize;
-  if (awaited_sender && whole_reply) {
+  if (awaited_sender && whole_reply && s.relay_clients_waiting) {
+    CheckForwardedReply(w, s, log_before);
+  } else if (awaited_sender && whole_reply) {
     CheckTakenReply(w, s, t1, t4, log_before);
   } else {
     Require(w.log.Lines().size() == log_before && w.run.RunInProgress(),
@@ -279,7 +299,8 @@ void CheckThroughTheEndpoint(const Scenario& s) {
   w.sockets.incoming.push_back({s.datagram, s.sender, s.sender_port});
   w.sockets.DeliverAllReadable();
   Require(w.log.Lines().size() == log_after &&
-              w.system_clock.SystemTimeSettings().size() == settings_after,
+              w.system_clock.SystemTimeSettings().size() == settings_after &&
+              w.relay.forwarded.size() <= 1,
           "a datagram after the run's end is dropped");
   Require(w.roles.violations.empty() && w.workers.escaped.empty(),
           "the worker touched no control and let nothing escape");
