@@ -53,15 +53,20 @@ class Relay {
     endpoint_.SetLocalPort(kNtpPort);
     endpoint_.OnInvalidHost = [](bool&) { throw EAbort(); };
     endpoint_.OnDataReceived = [this](net::UdpEndpoint&, const net::ReceivedDatagram& request) {
-      Require(clients_.Accept(request, own_address_) == Expect(request),
+      ++handled_;
+      Require(clients_.Accept(request, own_address_) == accept_expected_,
               "a request waits exactly when it is a client's and there is room");
     };
   }
 
+  // The datagram reaches port 123 and goes through the endpoint to the queue.
   void Deliver(std::vector<std::uint8_t> bytes, net::Ipv4Address from, std::uint16_t port) {
+    accept_expected_ = Expect(bytes, from, port);
+    const int handled_before = handled_;
     sockets_.incoming.push_back({std::move(bytes), from, port});
     sockets_.DeliverAllReadable();
-    Require(sockets_.incoming.empty(), "every datagram leaves the socket");
+    Require(sockets_.incoming.empty() && handled_ == handled_before + 1,
+            "every datagram leaves the socket and is handed on once");
     Require(clients_.WaitingCount() == expected_.size() &&
                 clients_.WaitingCount() <= sync::RelayClients::kMaxWaiting,
             "the queue holds what it accepted, never more than its bound");
@@ -87,18 +92,19 @@ class Relay {
   }
 
  private:
-  // Whether the request should now wait: a version 4 client's request of at least 48 bytes, as
-  // one datagram the endpoint can take whole, from a real sender other than this computer,
-  // while there is room. Records the client when it should.
-  bool Expect(const net::ReceivedDatagram& request) {
-    const bool client_request = request.number_bytes >= 48 && request.bytes.size() >= 48 &&
-                                (request.bytes[0] & 0x3F) == 0x23;
-    const bool real_sender = request.from != net::kAddressNone &&
-                             !(own_address_.size() > 0 && request.from == kOwnAddress);
+  // Whether the datagram as it was sent should now wait: a version 4 client's request of at
+  // least 48 bytes, as one datagram the endpoint can take whole, from a real sender other
+  // than this computer, while there is room. Records the client when it should.
+  bool Expect(const std::vector<std::uint8_t>& bytes, net::Ipv4Address from, std::uint16_t port) {
+    const bool client_request = bytes.size() >= sync::kNtpMessageSize &&
+                                bytes.size() <= net::UdpEndpoint::kReceiveAreaSize &&
+                                (bytes[0] & 0x3F) == 0x23;
+    const bool real_sender =
+        from != net::kAddressNone && !(!own_address_.empty() && from == kOwnAddress);
     if (!client_request || !real_sender || expected_.size() >= sync::RelayClients::kMaxWaiting)
       return false;
-    ExpectedClient client{request.from, request.port, {}};
-    std::copy_n(request.bytes.begin() + 40, 8, client.transmit.begin());
+    ExpectedClient client{from, port, {}};
+    std::copy_n(bytes.begin() + 40, 8, client.transmit.begin());
     expected_.push_back(client);
     return true;
   }
@@ -129,6 +135,8 @@ class Relay {
   fakes::FakeSockets sockets_;
   net::UdpEndpoint endpoint_{sockets_.Factory(), [] { return 43'831.5; }};
   int forwards_ = 0;
+  int handled_ = 0;               // datagrams the endpoint handed on
+  bool accept_expected_ = false;  // for the datagram being delivered
   sync::RelayClients clients_{endpoint_, [this] { ++forwards_; }};
   std::vector<ExpectedClient> expected_;
 };

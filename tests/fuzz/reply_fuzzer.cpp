@@ -263,9 +263,10 @@ void CheckThroughTheEndpoint(const Scenario& s) {
   w.system_clock.SetSettingError(s.setting_error);
   w.relay.waiting = s.relay_clients_waiting ? 1 : 0;
   w.clock.TakeBase();
+  const sync::DateTime t1 = w.clock.UtcNow();  // the clock stands still until T4
   w.run.Start(kServerIp);
   Require(w.run.RunInProgress() && w.sockets.sent.size() == 1, "the request is on its way");
-  const sync::DateTime t1 = w.run.T1();
+  Require(w.run.T1() == t1, "T1 is the clock's UTC reading at the send");
 
   w.system_clock.SetLocalNow(s.T4() + s.zone_shift);
   const sync::DateTime t4 = w.clock.UtcNow();
