@@ -7,7 +7,8 @@
 # target (tests/fuzz/corpus/<target>) only seeds it: new inputs go to a scratch folder. A fault
 # (a crash, a sanitizer report, a broken property, a leak, a slow or swollen input) leaves its
 # input as build/fuzz/<target>-crash-… (or -leak-, -timeout-, -oom-) and makes the script
-# fail. On a shared machine run it as `nice -n 10 scripts/fuzz.sh …`.
+# fail; `build/fuzz/tests/fuzz/<target>_fuzzer FILE` runs that input again. On a shared machine
+# run it as `nice -n 10 scripts/fuzz.sh …`.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
