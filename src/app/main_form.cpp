@@ -1,12 +1,14 @@
 #include "app/main_form.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "app/clock_setting_text.h"
 #include "app/program_start.h"
 #include "base/errors.h"
 #include "sync/date_format.h"
+#include "sync/date_pattern.h"
 
 namespace tempiko::app {
 namespace {
@@ -75,7 +77,8 @@ MainForm::MainForm(const MainFormPorts& ports)
             .dial = dial_link_,
             .relay = relay_clients_}),
       simple_correction_(clock_, record_,
-                         [this](int error) { ShowStatus(ClockSettingFailureText(error)); }) {
+                         [this](int error) { ShowStatus(ClockSettingFailureText(error)); }),
+      startup_(ports.startup, c_.status_bar) {
   client_endpoint_.RemotePort = kNtpPort;
   client_endpoint_.SetLocalPort(kClientPort);
   relay_endpoint_.RemotePort = kClientPort;
@@ -132,12 +135,15 @@ void MainForm::OnBackgroundClick() {
   c_.status_bar.SetText("");  // the log keeps its lines
 }
 
+// Settings that cannot be saved keep the window open, so that the user can move the program
+// somewhere writable first; an unattended start, with nobody to do that, shows the error and
+// ends all the same rather than stay resident behind the error box.
 bool MainForm::OnCloseQuery() {
   try {
     SaveWindowSettings(settings_, SettingsView(), locale_);
   } catch (const Exception& failure) {
     shell_.ShowError(failure.what());
-    return false;
+    return ending_unattended_start_;
   }
   return true;
 }
@@ -254,6 +260,17 @@ void MainForm::OnPageClick() {
   }
 }
 
+void MainForm::OnRegisterClick() {
+  startup_.Register({.start_option = c_.start_option.ItemIndex(),
+                     .dial_entry = c_.entry_box.Text(),
+                     .drift_ms_per_day = c_.drift_field.Value(),
+                     .has_last_time = record_.has_last_time});
+}
+
+void MainForm::OnUnregisterClick() {
+  startup_.Unregister();
+}
+
 void MainForm::OnResidentOptionChanged() {
   c_.exit_button.SetText(TrayMode() ? kButton2Hides : kButton2Exits);
   ApplyDialWatcherRule();
@@ -280,8 +297,25 @@ void MainForm::OnClockDoubleClick() {
   }
 }
 
+// A hundred times a second while the window is shown, so it does as little as it can: a
+// pattern without milliseconds is formatted once a second.
 void MainForm::OnClockTick() {
-  c_.clock_label.SetText(sync::FormatDateTime(format_, clock_.clock().LocalNow(), locale_));
+  const sync::DateTime now = clock_.clock().LocalNow();
+  if (format_ != ticked_format_) {
+    ticked_format_ = format_;
+    format_shows_milliseconds_ = sync::ShowsMilliseconds(sync::TokenizePattern(format_));
+    ticked_second_ = -1;
+  }
+  // (A run that sets the clock writes the label too: then the tick writes it again.)
+  // Whole milliseconds first, as the formatter rounds: a value a hair below a second's start
+  // shows that second.
+  const double second = std::floor(std::round(now * sync::kMillisecondsPerDay) / 1000);
+  if (!format_shows_milliseconds_ && second == ticked_second_ &&
+      c_.clock_label.Text() == ticked_text_)
+    return;
+  ticked_second_ = second;
+  ticked_text_ = sync::FormatDateTime(format_, now, locale_);
+  c_.clock_label.SetText(ticked_text_);
 }
 
 // A listed entry that comes online (dialled by another program, say) starts one run, which
@@ -332,6 +366,7 @@ std::string MainForm::FirstArgument() {
 }
 
 void MainForm::CloseMainWindow() {
+  ending_unattended_start_ = true;
   shell_.CloseMainWindow();
 }
 

@@ -10,6 +10,8 @@
 #include "app/run_presenter.h"
 #include "app/settings_binding.h"
 #include "app/settings_file.h"
+#include "app/startup_registration.h"
+#include "app/startup_shell.h"
 #include "app/window_shell.h"
 #include "loop/threads.h"
 #include "loop/timer.h"
@@ -51,6 +53,8 @@ struct MainFormPorts {
   sync::RemoteAccess& dialler;
   // The worker's pause between two queries of a link's state.
   sync::DialUpLink::Sleeper pause;
+  // The Startup folder's shortcut.
+  StartupShell& startup;
 };
 
 // One item of the tray menu.
@@ -141,6 +145,9 @@ class MainForm final : public sync::ProgramShell {
   void OnZeroCorrectionPress();
   void OnDetailsClick();
   void OnPageClick();
+  // 登録 and 削除: the shortcut in the Startup folder.
+  void OnRegisterClick();
+  void OnUnregisterClick();
   // relay_box's click and period_field's change: the relay option handler.
   void OnResidentOptionChanged();
   // A datagram on the relay's port while the relay is on: a LAN client asking for the time.
@@ -161,7 +168,8 @@ class MainForm final : public sync::ProgramShell {
   // The status line: the status bar and a new line of the log.
   void ShowStatus(const std::string& text);
 
-  // sync::ProgramShell
+  // sync::ProgramShell. The program closes its window by itself only at the end of an unattended
+  // start.
   std::string FirstArgument() override;
   void CloseMainWindow() override;
 
@@ -216,6 +224,11 @@ class MainForm final : public sync::ProgramShell {
   net::UdpEndpoint relay_endpoint_;   // the relay's port
   sync::CorrectionRecord record_;
   std::string format_;
+  // The clock label's last tick: the pattern it used and the second it showed.
+  std::string ticked_format_;
+  bool format_shows_milliseconds_ = false;
+  double ticked_second_ = -1;
+  std::string ticked_text_;
   bool dial_check_ = true;
   std::string own_address_;
   bool details_opened_ = false;
@@ -224,6 +237,9 @@ class MainForm final : public sync::ProgramShell {
   // The icon is wanted from the first hide on; shown while the taskbar holds it.
   bool tray_icon_wanted_ = false;
   bool tray_icon_shown_ = false;
+  // The window is closing at the end of an unattended start: nobody is there to answer for
+  // settings that cannot be saved.
+  bool ending_unattended_start_ = false;
 
   sync::RelayClients relay_clients_;
   DialPresenter dial_presenter_;
@@ -231,6 +247,7 @@ class MainForm final : public sync::ProgramShell {
   RunPresenter presenter_;
   sync::SyncRun run_;
   sync::SimpleCorrection simple_correction_;
+  StartupRegistration startup_;
 };
 
 }  // namespace tempiko::app

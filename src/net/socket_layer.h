@@ -90,6 +90,13 @@ class SocketLayer {
 
   // WSAGetLastError: the number of the last error of this layer.
   virtual int LastError() = 0;
+
+  // From now on only datagrams from address:port (port in host order) matter on this socket: a
+  // layer that takes datagrams on a thread of its own may drop the others there, cheaply, so
+  // that a flood from elsewhere cannot crowd out the one awaited. The endpoint drops them
+  // anyway. Any thread.
+  virtual void AcceptOnlyFrom(SocketHandle /*socket*/, Ipv4Address /*address*/,
+                              std::uint16_t /*port*/) {}
 };
 
 // Makes the layer of one endpoint, wired to deliver its notifications to `events` and to stamp

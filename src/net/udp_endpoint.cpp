@@ -14,6 +14,10 @@ constexpr std::int32_t kLevelSending = 2;
 constexpr std::int32_t kLevelLibrary = 8;
 constexpr std::int32_t kLevelCheckingError = 16;
 
+std::uint64_t SenderKey(Ipv4Address address, std::uint16_t port) {
+  return std::uint64_t{1} << 48 | std::uint64_t{address} << 16 | port;
+}
+
 // Ports are held as 32-bit properties; the socket library sees only their low 16 bits.
 std::uint16_t LowPortBits(std::int32_t port) {
   return static_cast<std::uint16_t>(static_cast<std::uint32_t>(port) & 0xFFFFu);
@@ -150,6 +154,11 @@ Ipv4Address UdpEndpoint::ResolveRemoteHost() {
   }
 }
 
+void UdpEndpoint::AcceptOnlyFrom(Ipv4Address address, std::uint16_t port) {
+  accepted_sender_ = SenderKey(address, port);
+  layer_->AcceptOnlyFrom(socket_, address, port);
+}
+
 void UdpEndpoint::OnReadable() {
   if (!ready_) {
     return;
@@ -159,6 +168,11 @@ void UdpEndpoint::OnReadable() {
   last_byte_count_ = layer_->ReceiveFrom(socket_, receive_area_.data(), kReceiveAreaSize, &origin);
   if (!OnDataReceived) {
     return;
+  }
+  const std::uint64_t accepted = accepted_sender_;
+  if (accepted != 0 && last_byte_count_ >= 0 &&
+      SenderKey(origin.address, origin.port) != accepted) {
+    return;  // not the sender listened to
   }
   ReceivedDatagram datagram;
   datagram.number_bytes = last_byte_count_;

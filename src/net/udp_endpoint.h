@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,6 +88,11 @@ class UdpEndpoint final : private SocketEvents {
   // of bytes copied (-1 when the last receive failed). Meant for use inside OnDataReceived.
   std::int32_t ReadDatagram(std::span<std::uint8_t> dest) const;
 
+  // From now on only datagrams from address:port reach OnDataReceived; the others are taken
+  // from the socket and dropped, if possible before they cost the window thread anything. For
+  // an endpoint that awaits one server's replies only. Any thread.
+  void AcceptOnlyFrom(Ipv4Address address, std::uint16_t port);
+
   // Closes the socket; the endpoint receives nothing more (used at the end of the log-on).
   // Datagrams taken from the socket but not yet handed on are dropped.
   void Close();
@@ -110,6 +116,8 @@ class UdpEndpoint final : private SocketEvents {
   Ipv4Address lookup_address_ = 0;
   int last_error_ = 0;
   std::int32_t last_byte_count_ = 0;
+  // The one sender listened to (address << 16 | port, with bit 48 set), or 0 for everyone.
+  std::atomic<std::uint64_t> accepted_sender_{0};
   std::array<std::uint8_t, kReceiveAreaSize> receive_area_{};
 };
 

@@ -152,6 +152,15 @@ std::vector<PatternToken> TokenizePattern(std::string_view pattern) {
   return tokens;
 }
 
+bool ShowsMilliseconds(const std::vector<PatternToken>& tokens) {
+  for (const PatternToken& token : tokens) {
+    if (token.piece == PatternPiece::kMillisecond) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool UsesTwelveHourClock(const std::vector<PatternToken>& tokens) {
   for (const PatternToken& token : tokens) {
     if (token.piece == PatternPiece::kAmPmMarker || token.piece == PatternPiece::kAmPmLetters) {

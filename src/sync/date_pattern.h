@@ -47,5 +47,8 @@ std::vector<PatternToken> TokenizePattern(std::string_view pattern);
 
 // Whether the hours are on the 12-hour clock: an AM/PM element occurs anywhere in the pattern.
 bool UsesTwelveHourClock(const std::vector<PatternToken>& tokens);
+// Whether the pattern shows anything finer than a second: otherwise its text stays the same
+// all through each second.
+bool ShowsMilliseconds(const std::vector<PatternToken>& tokens);
 
 }  // namespace tempiko::sync

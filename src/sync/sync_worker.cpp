@@ -83,6 +83,7 @@ bool SyncWorker::ResolveServer() {
     return false;
   }
   ports_.state.SetServer(address_text, *address);
+  server_ = *address;
   return true;
 }
 
@@ -102,6 +103,9 @@ void SyncWorker::SendRequest(bool dial_failed) {
   ports_.window.Post([&view, dial_failed] { view.RequestSending(dial_failed); });
   // The endpoint reports the send (T1) as soon as the datagram is handed to the socket; the
   // reply is awaited from just before, as it may come back before that report.
+  // Only the server's answer is wanted on this port: a flood from elsewhere is dropped as it
+  // arrives, before it can crowd the reply out.
+  endpoint.AcceptOnlyFrom(server_, kNtpServerPort);
   ports_.state.ExpectReply(ports_.clock.UtcNow());
   endpoint.SendDatagram(message, static_cast<std::int32_t>(kNtpMessageSize));
 }

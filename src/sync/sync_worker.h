@@ -64,6 +64,7 @@ class SyncWorker {
 
   SyncWorkerPorts ports_;
   const std::uint64_t run_number_;
+  net::Ipv4Address server_ = 0;  // the server's address, once resolved
 };
 
 }  // namespace tempiko::sync

@@ -13,6 +13,10 @@ bool EndsOneDatagram(int error) {
   return error == WSAEMSGSIZE || error == WSAECONNRESET || error == WSAENETRESET;
 }
 
+std::uint64_t SenderKey(std::uint32_t address, std::uint16_t port) {
+  return std::uint64_t{1} << 48 | std::uint64_t{address} << 16 | port;
+}
+
 // How a receive cancelled by CancelIoEx fails.
 bool WasCancelled(int error) {
   return error == WSA_OPERATION_ABORTED || error == WSAEINTR;
@@ -100,9 +104,14 @@ std::optional<double> DatagramReceiver::WatchForDatagram() {
   return std::nullopt;
 }
 
+void DatagramReceiver::AcceptOnlyFrom(net::Ipv4Address address, std::uint16_t port) {
+  accepted_sender_ = SenderKey(address, port);
+}
+
 bool DatagramReceiver::ReceiveInto(Slot& slot) {
   for (;;) {
     const unsigned sends = sends_;
+    const ULONGLONG watch_until = watch_until_;
     const std::optional<double> seen = WatchForDatagram();
     if (stopping_)
       return false;
@@ -123,6 +132,16 @@ bool DatagramReceiver::ReceiveInto(Slot& slot) {
         continue;  // woken to watch for a reply
       if (!EndsOneDatagram(slot.error))
         return false;
+    } else if (const std::uint64_t accepted = accepted_sender_;
+               accepted != 0 &&
+               SenderKey(sender.sin_addr.s_addr, ntohs(sender.sin_port)) != accepted) {
+      // Not the one awaited: dropped here, and if the watch for a reply ended on it, the watch
+      // goes on (unless a new send has set one of its own meanwhile).
+      if (seen) {
+        ULONGLONG ended = 0;
+        watch_until_.compare_exchange_strong(ended, watch_until);
+      }
+      continue;
     }
     slot.origin = {sender.sin_addr.s_addr, ntohs(sender.sin_port), arrival};
     Publish();

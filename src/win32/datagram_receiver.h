@@ -58,6 +58,10 @@ class DatagramReceiver {
   // A send on the socket is about to happen: watch for its reply for the next kWatchMs.
   void ExpectReply();
   bool HasQueued() const;
+  // From now on datagrams from anyone but address:port (port in host order) are taken from the
+  // socket and dropped on the receiver's thread: the queue keeps its room for the one awaited,
+  // however many others arrive. Any thread.
+  void AcceptOnlyFrom(net::Ipv4Address address, std::uint16_t port);
 
   // Moves the oldest queued datagram into `area` and answers its byte count; or answers -1 with
   // `error` set when its receive failed, it does not fit `capacity` (taken and lost), or none
@@ -93,6 +97,8 @@ class DatagramReceiver {
   std::atomic<bool> stopping_{false};
   std::atomic<ULONGLONG> watch_until_{0};  // tick count up to which a reply is expected
   std::atomic<unsigned> sends_{0};         // ExpectReply calls: a cancel that meant "watch"
+  // The one sender queued (address << 16 | port, with bit 48 set), or 0 for everyone.
+  std::atomic<std::uint64_t> accepted_sender_{0};
 
   mutable std::mutex mutex_;
   std::vector<Slot> slots_;  // a ring: `count_` queued datagrams from `head_` on

@@ -30,21 +30,9 @@ constexpr wchar_t kInstanceMutex[] = L"tempiko1996";
 // The exit code of a start that failed before the message loop could run.
 constexpr int kStartFailed = 1;
 
-std::string ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return tempiko::win32::WideToUtf8(path);
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 int RunProgram(HINSTANCE instance, int show_command) {
   using namespace tempiko;
-  const std::string settings_path = app::SettingsPathFor(ExecutablePath());
+  const std::string settings_path = app::SettingsPathFor(win32::ExecutablePath());
   win32::Win32Codec codec;
   win32::Win32Profile profile(settings_path);
   app::SettingsFile settings(profile, codec, settings_path);

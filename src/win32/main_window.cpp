@@ -56,6 +56,7 @@ enum ControlId : int {
   kRelayBoxId,
   kPeriodFieldId,
   kPeriodCaptionId,
+  kStartOptionItemsId = 180,  // the start option's two buttons: ids of their own
 };
 
 FontSpec ClockFont() {
@@ -190,7 +191,8 @@ void MainWindow::Create() {
       .builtin_servers = builtin_servers_,
       .computer_name = ComputerName(),
       .dialler = ports_.dialler,
-      .pause = [](std::chrono::milliseconds pause) { Sleep(static_cast<DWORD>(pause.count())); }};
+      .pause = [](std::chrono::milliseconds pause) { Sleep(static_cast<DWORD>(pause.count())); },
+      .startup = startup_shell_};
   form_ = std::make_unique<app::MainForm>(form_ports);
   BindEvents();
   AppendSystemMenu();
@@ -310,7 +312,7 @@ void MainWindow::BuildControls() {
 
   c->start_option = std::make_unique<Win32RadioGroup>(
       options, ControlSpec{kStartOptionId, {142, 64, 115, 57}, "起動時オプション", font},
-      std::vector<std::string>{"NTPｻｰﾊﾞに接続", "簡易補正"});
+      std::vector<std::string>{"NTPｻｰﾊﾞに接続", "簡易補正"}, kStartOptionItemsId);
 
   c->tolerance_field = std::make_unique<Win32SpinEdit>(
       options, ControlSpec{kToleranceFieldId, {1, 129, 57, 21}, "200", font},
@@ -339,6 +341,8 @@ void MainWindow::BindEvents() {
   c.zero_button->OnMouseDown = guard(&app::MainForm::OnZeroCorrectionPress);
   c.details_button->OnClick = guard(&app::MainForm::OnDetailsClick);
   c.page_button->OnClick = guard(&app::MainForm::OnPageClick);
+  c.register_button->OnClick = guard(&app::MainForm::OnRegisterClick);
+  c.unregister_button->OnClick = guard(&app::MainForm::OnUnregisterClick);
   c.relay_box->OnClick = guard(&app::MainForm::OnResidentOptionChanged);
   c.period_field->OnChange = guard(&app::MainForm::OnResidentOptionChanged);
   c.clock_label->OnDoubleClick = guard(&app::MainForm::OnClockDoubleClick);

@@ -21,6 +21,7 @@
 #include "win32/controls/spin_edit.h"
 #include "win32/controls/status_bar.h"
 #include "win32/owned.h"
+#include "win32/win32_startup_shell.h"
 
 namespace tempiko::win32 {
 
@@ -110,6 +111,7 @@ class MainWindow final : public app::WindowShell {
   bool keep_hidden_ = false;
   POINT tray_cursor_{};
   std::vector<std::string> builtin_servers_;
+  Win32StartupShell startup_shell_{[this] { return window_.get(); }};
   std::unique_ptr<ControlHost> host_;
   std::unique_ptr<Controls> controls_;
   std::unique_ptr<app::MainForm> form_;

@@ -114,6 +114,16 @@ struct LocalMemoryTraits {
 template <typename Pointer>
 using UniqueLocalMemory = UniqueOwner<LocalMemoryTraits<Pointer>>;
 
+// A COM interface pointer the program was handed: released once, when the owner ends.
+template <typename Interface>
+struct ComTraits {
+  using Handle = Interface*;
+  static Handle None() { return nullptr; }
+  static void Release(Handle object) { object->Release(); }
+};
+template <typename Interface>
+using UniqueCom = UniqueOwner<ComTraits<Interface>>;
+
 // The device context of a window's client area (of the screen for no window), released when
 // the owner ends.
 class WindowDc {

@@ -12,6 +12,18 @@ InstanceMutex::InstanceMutex(const wchar_t* name)
       // made at all, the program runs without the guard.
       another_is_running_(GetLastError() == ERROR_ALREADY_EXISTS) {}
 
+std::string ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return WideToUtf8(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
 std::string FirstArgument() {
   return FirstArgumentOf(GetCommandLineW());
 }

@@ -23,6 +23,9 @@ class InstanceMutex {
   bool another_is_running_;
 };
 
+// The full path of the running executable (UTF-8), however long.
+std::string ExecutablePath();
+
 // The first argument of the program's command line (UTF-8), or "" when it has none. Every place
 // that tests the start switch reads it afresh.
 std::string FirstArgument();

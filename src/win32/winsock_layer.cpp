@@ -160,6 +160,12 @@ int WinsockLayer::ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int 
   return count;
 }
 
+void WinsockLayer::AcceptOnlyFrom(net::SocketHandle socket, net::Ipv4Address address,
+                                  std::uint16_t port) {
+  if (receiver_ && receiver_->socket() == static_cast<SOCKET>(socket))
+    receiver_->AcceptOnlyFrom(address, port);
+}
+
 int WinsockLayer::LastError() {
   const int error = WSAGetLastError();
   return error != 0 ? error : startup_error_;

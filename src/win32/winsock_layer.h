@@ -43,6 +43,8 @@ class WinsockLayer final : public net::SocketLayer {
   int ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
                   net::DatagramOrigin* origin) override;
   int LastError() override;
+  void AcceptOnlyFrom(net::SocketHandle socket, net::Ipv4Address address,
+                      std::uint16_t port) override;
 
   // Makes a layer per endpoint; the endpoints must be created on the window thread.
   static net::SocketLayerFactory Factory();

@@ -1,10 +1,15 @@
 // A test-only probe that drives the real program's window from outside, with standard window
 // messages only (no coordinates, no focus):
 //   probe wait  CLASS TITLE SECONDS     exits 0 once the window is visible
+//   probe exists CLASS TITLE SECONDS    exits 0 once the window exists, shown or hidden (a
+//                                       program started in the tray)
 //   probe text  CLASS TITLE CONTROL-ID  prints the control's text (UTF-8)
 //   probe statics CLASS TITLE           prints the texts of the window's static controls, one a
 //                                       line (a message box's message)
 //   probe click CLASS TITLE CONTROL-ID  clicks a button
+//   probe settext CLASS TITLE CONTROL-ID TEXT
+//                                       sets the control's text (WM_SETTEXT), as typing would
+//                                       leave it: an edit field, a drop-down list's field
 //   probe close CLASS TITLE             asks the window to close
 //   probe gone  CLASS TITLE SECONDS     exits 0 once no such window exists
 //   probe visible CLASS TITLE           exits 0 when the window exists and is visible
@@ -30,10 +35,15 @@ HWND FindTarget(const wchar_t* class_name, const wchar_t* title) {
   return FindWindowW(any(class_name), any(title));
 }
 
-bool WaitFor(const wchar_t* class_name, const wchar_t* title, int seconds, bool present) {
+enum class Awaited { kVisible, kPresent, kGone };
+
+bool WaitFor(const wchar_t* class_name, const wchar_t* title, int seconds, Awaited awaited) {
   for (int waited = 0; waited <= seconds * 20; ++waited) {
     HWND window = FindTarget(class_name, title);
-    if (present ? window && IsWindowVisible(window) : !window)
+    const bool reached = awaited == Awaited::kGone      ? !window
+                         : awaited == Awaited::kPresent ? window != nullptr
+                                                        : window && IsWindowVisible(window);
+    if (reached)
       return true;
     Sleep(50);
   }
@@ -130,15 +140,20 @@ int OnControl(const std::wstring& command, HWND control, const wchar_t* text) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fputs("usage: probe wait|text|click|close|gone CLASS TITLE [ARG]\n", stderr);
+    std::fputs("usage: probe wait|exists|text|click|close|gone CLASS TITLE [ARG]\n", stderr);
     return 2;
   }
   const std::wstring command = argv[1];
   const wchar_t* argument = argc > 4 ? argv[4] : L"0";
+  const auto wait_for = [&](Awaited awaited) {
+    return WaitFor(argv[2], argv[3], std::wcstol(argument, nullptr, 10), awaited) ? 0 : 1;
+  };
   if (command == L"wait")
-    return WaitFor(argv[2], argv[3], std::wcstol(argument, nullptr, 10), true) ? 0 : 1;
+    return wait_for(Awaited::kVisible);
+  if (command == L"exists")
+    return wait_for(Awaited::kPresent);
   if (command == L"gone")
-    return WaitFor(argv[2], argv[3], std::wcstol(argument, nullptr, 10), false) ? 0 : 1;
+    return wait_for(Awaited::kGone);
   HWND window = FindTarget(argv[2], argv[3]);
   if (!window)
     return 1;
@@ -151,6 +166,13 @@ int wmain(int argc, wchar_t** argv) {
     if (!button)
       return 3;
     SendMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == L"settext") {
+    HWND control = Control(window, argument);
+    if (!control || argc < 6)
+      return 3;
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
     return 0;
   }
   if (command == L"close")

@@ -145,7 +145,7 @@ TEST_F(ControlsTest, TextsMakeTheRoundTripInEveryTextControl) {
 TEST_F(ControlsTest, EnabledAndVisibleAreTheControlsOwnFlags) {
   win32::Win32Button button(window_.root(), {1, {0, 0, 57, 25}, "b", {}});
   win32::Win32SpinEdit spin(window_.root(), {2, {0, 30, 60, 22}, "0", {}}, {0, 10, 1});
-  win32::Win32RadioGroup radio(window_.root(), {3, {0, 60, 115, 57}, "r", {}}, {"a", "b"});
+  win32::Win32RadioGroup radio(window_.root(), {3, {0, 60, 115, 57}, "r", {}}, {"a", "b"}, 4);
   win32::Win32Memo memo(window_.root(), {6, {120, 0, 100, 100}, {}, {}});
   ui::Control* const controls[] = {&button, &spin, &radio, &memo};
   for (ui::Control* control : controls) {
@@ -501,7 +501,7 @@ TEST_F(ControlsTest, CheckBoxTogglesAndReportsOnlyTheUsersClicks) {
 
 TEST_F(ControlsTest, RadioGroupIndexAgreesWithTheInMemoryOne) {
   win32::Win32RadioGroup real(window_.root(), {10, {142, 64, 115, 57}, "起動時オプション", {}},
-                              {"NTPｻｰﾊﾞに接続", "簡易補正"});
+                              {"NTPｻｰﾊﾞに接続", "簡易補正"}, 11);
   ui::MemoryRadioGroup memory(2, 0);
   real.SetItemIndex(0);
   for (int index : {1, 0, -1, 5, -7, 1}) {

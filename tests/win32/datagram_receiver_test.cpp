@@ -142,6 +142,27 @@ TEST_F(DatagramReceiverTest, FullQueueLeavesTheRestInTheSocketUntilThereIsRoom) 
   }
 }
 
+// Datagrams from elsewhere, with the window thread taking nothing meanwhile, leave the queue's
+// room to the one sender listened to.
+TEST_F(DatagramReceiverTest, ListeningToOneSenderKeepsAFloodFromCrowdingItOut) {
+  LoopbackSocket socket;
+  LoopbackSocket server;
+  LoopbackSocket flooder;
+  DatagramReceiver receiver(socket.get(), CountingClock(), CountQueued());
+  receiver.AcceptOnlyFrom(htonl(INADDR_LOOPBACK), server.port);
+  // More than the queue holds, but no more than the socket's own buffer keeps: the reply must
+  // reach the receiver, which then has to pass over the others to queue it.
+  for (std::size_t i = 0; i < 3 * DatagramReceiver::kQueueCapacity; ++i)
+    flooder.SendTo(socket.port, Bytes(48, 0xEE));
+  server.SendTo(socket.port, Bytes(48, 0x24));
+  ASSERT_TRUE(WaitForQueued(1));
+
+  const Taken reply = TakeFrom(receiver);
+  EXPECT_EQ(reply.bytes, Bytes(48, 0x24));
+  EXPECT_EQ(reply.origin.port, server.port);
+  EXPECT_FALSE(receiver.HasQueued());
+}
+
 struct TooLargeCase {
   const char* name;
   std::size_t datagram_size;

@@ -11,7 +11,7 @@ Win32GroupBox::Win32GroupBox(const ControlParent& parent, const ControlSpec& set
 }
 
 Win32RadioGroup::Win32RadioGroup(const ControlParent& parent, const ControlSpec& setup,
-                                 const std::vector<std::string>& items)
+                                 const std::vector<std::string>& items, int first_item_id)
     : Win32Control(parent, setup.font) {
   const Bounds& group = setup.bounds;
   AddPart(L"BUTTON", Utf8ToWide(setup.text), BS_GROUPBOX, setup.id, group);
@@ -26,7 +26,7 @@ Win32RadioGroup::Win32RadioGroup(const ControlParent& parent, const ControlSpec&
   for (int i = 0; i < count; ++i) {
     // The first button opens the group and takes the tab stop; the arrow keys move inside.
     const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-    AddPart(L"BUTTON", Utf8ToWide(items[static_cast<std::size_t>(i)]), style, setup.id + 1 + i,
+    AddPart(L"BUTTON", Utf8ToWide(items[static_cast<std::size_t>(i)]), style, first_item_id + i,
             {group.left + 8, group.top + top + i * row, group.width - 10, row});
   }
 }

@@ -22,11 +22,12 @@ class Win32GroupBox : public Win32TextControl<ui::TextControl> {
 };
 
 // A group box with one radio button per item, laid out in one column under the caption.
-// ItemIndex is -1 (none) to the number of items − 1.
+// ItemIndex is -1 (none) to the number of items − 1. The buttons' ids run from
+// `first_item_id` on.
 class Win32RadioGroup : public Win32Control<ui::RadioGroup> {
  public:
   Win32RadioGroup(const ControlParent& parent, const ControlSpec& setup,
-                  const std::vector<std::string>& items);
+                  const std::vector<std::string>& items, int first_item_id);
 
   int ItemIndex() const override;
   void SetItemIndex(int index) override;

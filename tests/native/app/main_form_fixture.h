@@ -1,8 +1,8 @@
 #pragma once
 
 // The main window's logic on in-memory controls, a recording window shell, virtual timers, a
-// recording clock, the real UDP endpoints over scripted socket layers and a settings file in
-// a folder of the test's own.
+// recording clock, the real UDP endpoints over scripted socket layers, a settings file in
+// a folder of the test's own and a Startup folder in memory.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_remote_access.h"
 #include "fakes/fake_socket_layer.h"
+#include "fakes/fake_startup_shell.h"
 #include "fakes/fake_window_thread.h"
 #include "fakes/memory_controls.h"
 #include "fakes/ntp_replies.h"
@@ -60,15 +61,15 @@ class Form1Test : public ::testing::Test {
   MainForm& Create(const std::string& option_lines = "") {
     if (!option_lines.empty())
       tempiko::testing_support::WriteBytes(path, "[Option]\r\n" + option_lines);
-    form.emplace(
-        MainFormPorts{Controls(), shell, timers, window, workers, system_clock, resolver,
-                      [this](net::SocketEvents& events, const net::ArrivalClock& arrival_clock) {
-                        // client_endpoint is made first, then relay_endpoint.
-                        return (made_endpoints++ == 0 ? client_sockets : relay_sockets)
-                            .Factory()(events, arrival_clock);
-                      },
-                      settings, locale, builtin_servers, computer_name, dialler,
-                      [this](std::chrono::milliseconds pause) { pauses.push_back(pause); }});
+    form.emplace(MainFormPorts{
+        Controls(), shell, timers, window, workers, system_clock, resolver,
+        [this](net::SocketEvents& events, const net::ArrivalClock& arrival_clock) {
+          // client_endpoint is made first, then relay_endpoint.
+          return (made_endpoints++ == 0 ? client_sockets : relay_sockets)
+              .Factory()(events, arrival_clock);
+        },
+        settings, locale, builtin_servers, computer_name, dialler,
+        [this](std::chrono::milliseconds pause) { pauses.push_back(pause); }, startup_shell});
     form->OnCreate();
     return *form;
   }
@@ -157,6 +158,7 @@ class Form1Test : public ::testing::Test {
   std::string computer_name = kComputerName;
   fakes::FakeRemoteAccess dialler;
   std::vector<std::chrono::milliseconds> pauses;  // the worker's pauses while a link comes up
+  fakes::FakeStartupShell startup_shell;
 
   std::optional<MainForm> form;
   std::vector<std::uint8_t> last_reply;  // the bytes DeliverReply delivered last

@@ -152,5 +152,46 @@ TEST_F(Form1Test, NoSwitchActsOnNothing) {
   }
 }
 
+// Settings that cannot be saved keep the window of a user, who can move the program somewhere
+// writable; an unattended start has nobody to do that and ends all the same, after the error.
+struct UnsavedCloseCase {
+  const char* name;
+  const char* argument;
+  const char* options;
+  bool program_closes;  // the start closes the window itself; otherwise the user closes it
+};
+
+void PrintTo(const UnsavedCloseCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class UnsavedCloseTest : public Form1Test,
+                         public ::testing::WithParamInterface<UnsavedCloseCase> {};
+
+TEST_P(UnsavedCloseTest, AnUnattendedStartEndsAfterTheErrorAUsersWindowStays) {
+  const UnsavedCloseCase& c = GetParam();
+  shell.first_argument = c.argument;
+  MainForm& f = Create(c.options);
+  f.ActOnSwitch();
+  if (std::string(c.argument) == "-d" && c.program_closes)
+    timers.Advance(30000);  // the run ends with its timeout
+  ASSERT_EQ(shell.Count("CloseMainWindow"), c.program_closes ? 1 : 0);
+
+  profile.refuse_writes = true;
+  EXPECT_EQ(f.OnCloseQuery(), c.program_closes);
+  EXPECT_THAT(shell.errors, ElementsAre(path + " に書き込めません"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnsavedCloseTest,
+    ::testing::Values(
+        UnsavedCloseCase{"NetworkRunAtItsEnd", "-d", "HoseiMSec=0\r\n", true},
+        UnsavedCloseCase{"SimpleCorrection", "-s", "HoseiMSec=1000\r\n", true},
+        UnsavedCloseCase{"UserDuringTheNetworkRun", "-d", "HoseiMSec=0\r\n", false},
+        // Without a rate "-s" stays as an ordinary window.
+        UnsavedCloseCase{"UserAfterSimpleCorrectionWithoutRate", "-s", "HoseiMSec=0\r\n", false},
+        UnsavedCloseCase{"UserOfAnInteractiveStart", "", "HoseiMSec=1000\r\n", false}),
+    [](const auto& test_case) { return std::string(test_case.param.name); });
+
 }  // namespace
 }  // namespace tempiko::app::main_form_fixture

@@ -361,6 +361,34 @@ TEST_F(Form1Test, Timer1ShowsTheTimeInTheDisplayPattern) {
   }
 }
 
+// The clock label follows the clock at the pattern's own resolution, and takes back its pattern
+// at the next tick after anything else wrote it.
+TEST_F(Form1Test, ClockLabelFollowsTheClockAtThePatternsResolution) {
+  const struct {
+    const char* pattern;
+    int advance_ms;
+    const char* label;
+  } steps[] = {
+      {"hh:nn:ss", 0, "12:00:00"},          {"hh:nn:ss", 990, "12:00:00"},
+      {"hh:nn:ss", 10, "12:00:01"},         {"hh:nn:ss.zzz", 10, "12:00:01.010"},
+      {"hh:nn:ss.zzz", 10, "12:00:01.020"},
+  };
+  MainForm& f = Create();
+  for (const auto& step : steps) {
+    shell.pattern_answer = step.pattern;
+    f.OnClockDoubleClick();
+    system_clock.Advance(static_cast<std::uint32_t>(step.advance_ms));
+    timers.Advance(10);
+    EXPECT_EQ(clock_label.Text(), step.label) << step.pattern << " +" << step.advance_ms;
+  }
+  shell.pattern_answer = "hh:nn:ss";
+  f.OnClockDoubleClick();
+  timers.Advance(10);
+  clock_label.SetText("2020/01/01 21:00:00");  // as a run that set the clock writes it
+  timers.Advance(10);
+  EXPECT_EQ(clock_label.Text(), "12:00:01");
+}
+
 TEST_F(Form1Test, PatternDialogStoresTheNewPatternAtOnce) {
   MainForm& f = Create("Format=hh:nn\r\n");
   shell.pattern_answer = "yyyy";

@@ -569,6 +569,23 @@ TEST_F(NmudpTest, DatagramsAreHandledWhileWaitingForLookup) {
 
 // --- Receiving ---
 
+TEST_F(NmudpTest, AnEndpointListeningToOneSenderDropsTheOthers) {
+  auto endpoint = MakeListening();
+  const Ipv4Address server = MakeAddress(192, 0, 2, 10);
+  endpoint->AcceptOnlyFrom(server, 123);
+  sockets.incoming.push_back({Bytes{1}, MakeAddress(203, 0, 113, 9), 123});  // someone else
+  sockets.incoming.push_back({Bytes{2}, server, 124});                       // another port
+  sockets.incoming.push_back({Bytes{3}, server, 123});
+  std::vector<Bytes> received;
+  endpoint->OnDataReceived = [&](UdpEndpoint&, const ReceivedDatagram& datagram) {
+    received.emplace_back(datagram.bytes.begin(), datagram.bytes.end());
+  };
+
+  sockets.DeliverAllReadable();
+  EXPECT_THAT(received, ElementsAre(Bytes{3}));
+  EXPECT_TRUE(sockets.incoming.empty());  // the others left the socket all the same
+}
+
 TEST_F(NmudpTest, DeliversEachDatagramWithSenderArrivalAndOwnContents) {
   auto endpoint = MakeListening();
   // The first was taken from the socket earlier than its handler runs (a layer that receives
