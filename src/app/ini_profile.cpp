@@ -168,48 +168,6 @@ std::string ReadAll(std::istream& in) {
   return content.str();
 }
 
-// The file as the read calls see it: a missing or unreadable file reads as an empty one.
-Document LoadForReading(const std::string& path) {
-  std::ifstream in(NativePath(path), std::ios::binary);
-  if (!in)
-    return {};
-  return Parse(ReadAll(in));
-}
-
-// A change is made to the file's current content and written back whole. An existing file
-// must open for writing even when the change turns out to be none, as with the profile
-// functions; a missing one is created only when something is written.
-class Edit {
- public:
-  explicit Edit(const std::string& path) : path_(NativePath(path)) {
-    std::error_code error;
-    if (!fs::exists(path_, error))
-      return;
-    std::fstream file(path_, std::ios::in | std::ios::out | std::ios::binary);
-    if (!file) {
-      writable_ = false;
-      return;
-    }
-    document_ = Parse(ReadAll(file));
-  }
-
-  bool writable() const { return writable_; }
-  Document& document() { return document_; }
-
-  bool Save() {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    const std::string text = Serialize(document_);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
-  }
-
- private:
-  fs::path path_;
-  bool writable_ = true;
-  Document document_;
-};
-
 // The value as a buffer of `buffer_size` bytes receives it: one pair of surrounding quotes is
 // removed and at most buffer_size − 1 bytes come back.
 std::string CopyValue(std::string_view value, std::size_t buffer_size) {
@@ -246,7 +204,7 @@ std::vector<std::string> NamesThatFit(const std::vector<std::string>& names,
 
 std::string IniProfile::GetString(std::string_view section, std::string_view key,
                                   std::string_view default_value, std::size_t buffer_size) {
-  Document document = LoadForReading(path_);
+  Document document = Parse(ReadText());
   if (Section* found = FindSection(document, section)) {
     if (Entry* entry = FindEntry(*found, key); entry && entry->value)
       return CopyValue(*entry->value, buffer_size);
@@ -258,12 +216,12 @@ std::string IniProfile::GetString(std::string_view section, std::string_view key
 
 bool IniProfile::WriteString(std::string_view section, std::string_view key,
                              std::string_view value) {
-  Edit edit(path_);
-  if (!edit.writable())
+  const std::optional<std::string> text = ReadTextForChange();
+  if (!text)
     return false;
   // As with Wine, names and the value lose their leading blanks only; trailing ones are
   // written, and stripped when the file is read again.
-  Document& document = edit.document();
+  Document document = Parse(*text);
   Section* target = FindSection(document, section);
   if (!target) {
     document.sections.push_back({std::string(TrimLeading(section)), {}});
@@ -278,28 +236,30 @@ bool IniProfile::WriteString(std::string_view section, std::string_view key,
     entry = &target->entries.back();
   }
   entry->value = new_value;
-  return edit.Save();
+  return WriteText(Serialize(document));
 }
 
 bool IniProfile::DeleteKey(std::string_view section, std::string_view key) {
-  Edit edit(path_);
-  if (!edit.writable())
+  const std::optional<std::string> text = ReadTextForChange();
+  if (!text)
     return false;
-  Section* found = FindSection(edit.document(), section);
+  Document document = Parse(*text);
+  Section* found = FindSection(document, section);
   if (!found)
     return true;
   const Entry* entry = FindEntry(*found, key);
   if (!entry)
     return true;
   found->entries.erase(found->entries.begin() + (entry - found->entries.data()));
-  return edit.Save();
+  return WriteText(Serialize(document));
 }
 
 bool IniProfile::EraseSection(std::string_view section) {
-  Edit edit(path_);
-  if (!edit.writable())
+  const std::optional<std::string> text = ReadTextForChange();
+  if (!text)
     return false;
-  std::vector<Section>& sections = edit.document().sections;
+  Document document = Parse(*text);
+  std::vector<Section>& sections = document.sections;
   // Every section of that name goes: a hand-edited file may repeat a header, and a rewrite of
   // the section must not leave an older copy to be merged with it at the next start.
   const auto before = sections.size();
@@ -309,11 +269,11 @@ bool IniProfile::EraseSection(std::string_view section) {
   });
   if (sections.size() == before)
     return true;
-  return edit.Save();
+  return WriteText(Serialize(document));
 }
 
 std::vector<std::string> IniProfile::KeyNames(std::string_view section, std::size_t buffer_size) {
-  Document document = LoadForReading(path_);
+  Document document = Parse(ReadText());
   std::vector<std::string> names;
   if (Section* found = FindSection(document, section)) {
     for (const Entry& entry : found->entries) {
@@ -325,10 +285,38 @@ std::vector<std::string> IniProfile::KeyNames(std::string_view section, std::siz
 }
 
 bool IniProfile::HasKey(std::string_view section, std::string_view key) {
-  Document document = LoadForReading(path_);
+  Document document = Parse(ReadText());
   Section* found = FindSection(document, section);
   const Entry* entry = found ? FindEntry(*found, key) : nullptr;
   return entry && entry->value;
+}
+
+// The file as the read calls see it: a missing or unreadable file reads as an empty one.
+std::string IniProfile::ReadText() {
+  std::ifstream in(NativePath(path_), std::ios::binary);
+  if (!in)
+    return {};
+  return ReadAll(in);
+}
+
+// An existing file must open for writing even when the change turns out to be none, as with
+// the profile functions; a missing one is created only when something is written.
+std::optional<std::string> IniProfile::ReadTextForChange() {
+  const fs::path path = NativePath(path_);
+  std::error_code error;
+  if (!fs::exists(path, error))
+    return std::string();
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  if (!file)
+    return std::nullopt;
+  return ReadAll(file);
+}
+
+bool IniProfile::WriteText(const std::string& text) {
+  std::ofstream out(NativePath(path_), std::ios::binary | std::ios::trunc);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.close();
+  return !out.fail();
 }
 
 }  // namespace tempiko::app

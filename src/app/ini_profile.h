@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/profile.h"
@@ -27,6 +28,16 @@ class IniProfile : public Profile {
   bool HasKey(std::string_view section, std::string_view key) override;
 
   const std::string& path() const { return path_; }
+
+ protected:
+  // Where the text is kept: the file at the path. A test may keep it elsewhere.
+  // The text a lookup reads; empty when the file is missing or unreadable.
+  virtual std::string ReadText();
+  // The text a change starts from: empty when there is no file yet, nothing when the file
+  // exists but does not open for writing.
+  virtual std::optional<std::string> ReadTextForChange();
+  // Replaces the whole text; false when it could not be written.
+  virtual bool WriteText(const std::string& text);
 
  private:
   std::string path_;
