@@ -119,8 +119,18 @@ sync::DateTime Win32Clock::UtcNow() {
 
 sync::DateTime Win32Clock::LocalNow() {
   const std::uint64_t utc = ToUint64(ReadSystemTime(precise_time_));
-  return FileTimeToDateTime(
-      static_cast<std::uint64_t>(static_cast<std::int64_t>(utc) + LocalBiasAtUtc(utc)));
+  constexpr std::uint64_t kUnitsPerSecond = 10'000'000;
+  const std::uint64_t second = utc / kUnitsPerSecond;
+  std::int64_t bias = 0;
+  {
+    std::lock_guard lock(bias_mutex_);
+    if (second != bias_second_) {
+      bias_ = LocalBiasAtUtc(second * kUnitsPerSecond);
+      bias_second_ = second;
+    }
+    bias = bias_;
+  }
+  return FileTimeToDateTime(static_cast<std::uint64_t>(static_cast<std::int64_t>(utc) + bias));
 }
 
 double Win32Clock::ZoneShift(sync::DateTime local) {

@@ -19,6 +19,9 @@
 //   probe dropdown CLASS TITLE CONTROL-ID  opens a combo box's list
 //   probe settext CLASS TITLE CONTROL-ID TEXT  sets an edit field's text
 //   probe masked CLASS TITLE CONTROL-ID exits 0 when the edit field hides what is typed
+//   probe resources CLASS TITLE         prints what the window's process holds of the system:
+//                                       "handles=N gdi=N user=N" (kernel objects, GDI and USER
+//                                       objects; Wine counts only the first)
 // CLASS or TITLE may be "-" for any.
 #include <windows.h>
 
@@ -136,6 +139,24 @@ int OnControl(const std::wstring& command, HWND control, const wchar_t* text) {
   return 2;
 }
 
+// The window's process: how many kernel, GDI and USER objects it holds.
+int PrintResources(HWND window) {
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(window, &process_id);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process_id);
+  if (!process)
+    return 1;
+  DWORD handles = 0;
+  const bool counted = GetProcessHandleCount(process, &handles);
+  const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
+  const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
+  CloseHandle(process);
+  if (!counted)
+    return 1;
+  std::printf("handles=%lu gdi=%lu user=%lu\n", handles, gdi, user);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -161,6 +182,8 @@ int wmain(int argc, wchar_t** argv) {
     return PrintText(Control(window, argument));
   if (command == L"statics")
     return PrintStaticTexts(window);
+  if (command == L"resources")
+    return PrintResources(window);
   if (command == L"click") {
     HWND button = Control(window, argument);
     if (!button)

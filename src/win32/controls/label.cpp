@@ -2,10 +2,14 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace tempiko::win32 {
 
 Win32Label::Win32Label(const ControlParent& parent, const ControlSpec& setup)
-    : Win32TextControl(parent, setup.font), auto_size_(setup.bounds.width == 0) {
+    : Win32TextControl(parent, setup.font),
+      auto_size_(setup.bounds.width == 0),
+      text_(WideToUtf8(Utf8ToWide(setup.text))) {
   // SS_NOPREFIX: a pattern or an address may hold "&", which is shown as it is.
   HWND label = AddPart(L"STATIC", Utf8ToWide(setup.text), SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
                        setup.id, setup.bounds);
@@ -18,7 +22,13 @@ Win32Label::~Win32Label() {
 }
 
 void Win32Label::SetText(const std::string& text) {
-  Win32TextControl::SetText(text);
+  const std::wstring wide = Utf8ToWide(text);
+  std::string shown = WideToUtf8(wide);
+  // The same text again would only repaint.
+  if (shown == text_)
+    return;
+  SetWindowTextW(handle(), wide.c_str());
+  text_ = std::move(shown);
   if (auto_size_)
     Layout();
 }
