@@ -24,8 +24,12 @@
 //                                       objects; Wine counts only the first)
 // CLASS or TITLE may be "-" for any.
 #include <windows.h>
+#include <winternl.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -139,21 +143,55 @@ int OnControl(const std::wstring& command, HWND control, const wchar_t* text) {
   return 2;
 }
 
-// The window's process: how many kernel, GDI and USER objects it holds.
+// The kernel handles a process holds now, from the system's list of every open handle, or -1.
+// (The process list's HandleCount is, under Wine, the size of the handle table, which doubles
+// and never shrinks: a peak, not the handles held.)
+long HandlesHeld(DWORD process_id) {
+  struct HandleEntry {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO
+    ULONG owner;
+    BYTE type;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+  std::vector<BYTE> buffer(1 << 16);
+  ULONG needed = 0;
+  NTSTATUS status;
+  while ((status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(),
+                                            static_cast<ULONG>(buffer.size()), &needed)) ==
+         static_cast<NTSTATUS>(0xC0000004L)) {  // STATUS_INFO_LENGTH_MISMATCH
+    buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
+  }
+  if (status < 0)
+    return -1;
+  ULONG count = 0;
+  std::memcpy(&count, buffer.data(), sizeof(count));
+  // The count, then the entries at their own alignment.
+  const std::size_t first =
+      alignof(HandleEntry) > sizeof(ULONG) ? alignof(HandleEntry) : sizeof(ULONG);
+  long held = 0;
+  for (ULONG i = 0; i < count && first + (i + 1) * sizeof(HandleEntry) <= buffer.size(); ++i) {
+    HandleEntry entry;
+    std::memcpy(&entry, buffer.data() + first + i * sizeof(HandleEntry), sizeof(entry));
+    held += entry.owner == process_id;
+  }
+  return held;
+}
+
+// What the window's process holds of the system: kernel handles, GDI and USER objects.
 int PrintResources(HWND window) {
   DWORD process_id = 0;
   GetWindowThreadProcessId(window, &process_id);
+  const long handles = HandlesHeld(process_id);
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process_id);
-  if (!process)
+  if (handles < 0 || !process)
     return 1;
-  DWORD handles = 0;
-  const bool counted = GetProcessHandleCount(process, &handles);
   const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
   const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
   CloseHandle(process);
-  if (!counted)
-    return 1;
-  std::printf("handles=%lu gdi=%lu user=%lu\n", handles, gdi, user);
+  std::printf("handles=%ld gdi=%lu user=%lu\n", handles, gdi, user);
   return 0;
 }
 

@@ -17,7 +17,7 @@
         R datagrams a second for S seconds (never more than R*S, and never past S+2 s), from
         several ports of each source address: short (1-47 bytes), long (49-1500 bytes) and
         48-byte requests (first byte 0x23, 0xE3, 0x1B or 0xDB). Prints what it sent and how
-        many answers came back.
+        many answers came back; SIGTERM ends it early, with that report.
   hold  PORT
         Holds UDP 0.0.0.0:PORT (prints "held") until ended.
 
@@ -222,7 +222,9 @@ def flood(args):
     hard_stop = start + args.seconds + 2
     renewed = start
     total = 0
-    while total < limit:
+    stopped = []  # SIGTERM ends the flood early, with its report
+    signal.signal(signal.SIGTERM, lambda *_: stopped.append(True))
+    while total < limit and not stopped:
         now = time.monotonic()
         if now >= hard_stop:
             break
