@@ -53,6 +53,7 @@ MainForm::MainForm(const MainFormPorts& ports)
       clock_(ports.clock),
       client_endpoint_(ports.sockets, [this] { return clock_.UtcNow(); }),
       relay_endpoint_(ports.sockets, [this] { return clock_.UtcNow(); }),
+      run_clock_label_(c_.clock_label, clock_label_settled_),
       relay_clients_(relay_endpoint_, [this] { presenter_.RelayForwarded(); }),
       dial_presenter_({.entry_box = c_.entry_box, .status_bar = c_.status_bar, .log = c_.log},
                       ports.shell),
@@ -60,7 +61,7 @@ MainForm::MainForm(const MainFormPorts& ports)
                  ports.pause),
       presenter_({.connect_button = c_.connect_button,
                   .offset_label = c_.offset_label,
-                  .clock_label = c_.clock_label,
+                  .clock_label = run_clock_label_,
                   .status_bar = c_.status_bar,
                   .log = c_.log,
                   .tolerance_ms = c_.tolerance_field},
@@ -88,12 +89,14 @@ MainForm::MainForm(const MainFormPorts& ports)
 
   c_.connect_button.OnClick = [this] { OnConnectClick(); };
   clock_timer_.OnTimer = [this] { OnClockTick(); };
+  clock_timer_.IsDue = [this] { return ClockLabelDue(); };
   period_timer_.OnTimer = [this] { PressConnect(); };
   watcher_timer_.OnTimer = [this] { OnWatcherTick(); };
   clock_timer_.Update();
 }
 
 MainForm::~MainForm() {
+  clock_timer_.SetEnabled(false);  // its ticks may be asked on another thread: stopped first
   relay_endpoint_.OnDataReceived = nullptr;
   relay_endpoint_.OnInvalidHost = nullptr;
   c_.connect_button.OnClick = nullptr;
@@ -107,6 +110,7 @@ MainForm::~MainForm() {
 void MainForm::OnCreate() {
   record_.has_last_time = false;
   ApplySettings(LoadSettings(settings_, locale_, builtin_servers_), SettingsView());
+  clock_label_settled_ = false;  // the pattern may have changed
   ShowStatus(c_.status_bar.Text() + LastTimeText());
   FillEntryList();
   if (TrayMode()) {
@@ -290,6 +294,7 @@ void MainForm::OnClockDoubleClick() {
   if (!pattern)
     return;
   format_ = *pattern;  // in use from the next tick, even if it cannot be stored
+  clock_label_settled_ = false;
   try {
     WriteFormat(settings_, format_);
   } catch (const Exception& failure) {
@@ -297,8 +302,23 @@ void MainForm::OnClockDoubleClick() {
   }
 }
 
-// A hundred times a second while the window is shown, so it does as little as it can: a
-// pattern without milliseconds is formatted once a second.
+namespace {
+
+// The second a clock reading shows. Whole milliseconds first, as the formatter rounds: a value
+// a hair below a second's start shows that second.
+double ShownSecond(sync::DateTime local) {
+  return std::floor(std::round(local * sync::kMillisecondsPerDay) / 1000);
+}
+
+}  // namespace
+
+// A hundred times a second while the window is shown, and asked first, possibly on another
+// thread, whether there is anything to do: with a pattern without milliseconds the label
+// changes once a second, and the tick then wakes the window thread only to write it.
+bool MainForm::ClockLabelDue() {
+  return !clock_label_settled_ || ShownSecond(clock_.clock().LocalNow()) != ticked_second_;
+}
+
 void MainForm::OnClockTick() {
   const sync::DateTime now = clock_.clock().LocalNow();
   if (format_ != ticked_format_) {
@@ -306,10 +326,10 @@ void MainForm::OnClockTick() {
     format_shows_milliseconds_ = sync::ShowsMilliseconds(sync::TokenizePattern(format_));
     ticked_second_ = -1;
   }
+  // Settled before the label is looked at: a write after the look clears it again.
+  clock_label_settled_ = !format_shows_milliseconds_;
   // (A run that sets the clock writes the label too: then the tick writes it again.)
-  // Whole milliseconds first, as the formatter rounds: a value a hair below a second's start
-  // shows that second.
-  const double second = std::floor(std::round(now * sync::kMillisecondsPerDay) / 1000);
+  const double second = ShownSecond(now);
   if (!format_shows_milliseconds_ && second == ticked_second_ &&
       c_.clock_label.Text() == ticked_text_)
     return;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/dial_presenter.h"
 #include "app/main_controls.h"
+#include "app/marking_label.h"
 #include "app/run_presenter.h"
 #include "app/settings_binding.h"
 #include "app/settings_file.h"
@@ -154,6 +156,7 @@ class MainForm final : public sync::ProgramShell {
   void OnRelayRequest(const net::ReceivedDatagram& request);
   void OnClockDoubleClick();
   void OnClockTick();
+  bool ClockLabelDue();  // any thread
   void OnWatcherTick();
   void OnHelpCommand();
   void OnAboutCommand();
@@ -227,8 +230,13 @@ class MainForm final : public sync::ProgramShell {
   // The clock label's last tick: the pattern it used and the second it showed.
   std::string ticked_format_;
   bool format_shows_milliseconds_ = false;
-  double ticked_second_ = -1;
+  std::atomic<double> ticked_second_ = -1;
   std::string ticked_text_;
+  // The label shows the pattern's text of ticked_second_, and the pattern has no milliseconds:
+  // until the second changes, a tick has nothing to do. Cleared by whatever changes the
+  // pattern or writes the label (the run, through run_clock_label_).
+  std::atomic<bool> clock_label_settled_ = false;
+  MarkingLabel run_clock_label_;
   bool dial_check_ = true;
   std::string own_address_;
   bool details_opened_ = false;

@@ -28,6 +28,10 @@ class Timer {
   Timer& operator=(const Timer&) = delete;
 
   std::function<void()> OnTimer;
+  // Optional, set before the timer is first started: asked before each tick, from any thread
+  // (a host may ask on a thread of its own, so as not to wake the window thread for nothing);
+  // a tick it answers false for does not happen. OnTimer may still find nothing to do.
+  std::function<bool()> IsDue;
 
   std::uint32_t Interval() const { return interval_; }
   bool Enabled() const { return enabled_; }

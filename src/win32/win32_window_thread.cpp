@@ -10,6 +10,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TempikoWindowThread";
 constexpr UINT kInvokeMessage = WM_APP + 1;
+constexpr UINT kPacedTickMessage = WM_APP + 2;  // wparam: the timer's id
 
 }  // namespace
 
@@ -38,6 +39,7 @@ Win32WindowThread::Win32WindowThread() : thread_id_(GetCurrentThreadId()) {
 
 Win32WindowThread::~Win32WindowThread() {
   Shutdown();
+  paced_.clear();  // their threads stopped before the window goes
   for (const auto& [id, timer] : timers_)
     KillTimer(window_.get(), id);
   SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
@@ -101,14 +103,20 @@ void Win32WindowThread::RunCall(LPARAM lparam) {
 void Win32WindowThread::StartTimer(loop::Timer& timer, std::uint32_t interval_ms) {
   StopTimer(timer);
   const UINT_PTR id = next_timer_id_++;
-  if (SetTimer(window_.get(), id, interval_ms, nullptr))
+  if (timer.IsDue) {
+    paced_[id] = std::make_unique<PacedTicker>(window_.get(), kPacedTickMessage, id, interval_ms,
+                                               timer.IsDue);
     timers_[id] = &timer;
+  } else if (SetTimer(window_.get(), id, interval_ms, nullptr)) {
+    timers_[id] = &timer;
+  }
 }
 
 void Win32WindowThread::StopTimer(loop::Timer& timer) {
   for (auto it = timers_.begin(); it != timers_.end(); ++it) {
     if (it->second == &timer) {
-      KillTimer(window_.get(), it->first);
+      if (paced_.erase(it->first) == 0)
+        KillTimer(window_.get(), it->first);
       timers_.erase(it);
       return;
     }
@@ -131,6 +139,14 @@ LRESULT CALLBACK Win32WindowThread::WindowProc(HWND window, UINT message, WPARAM
   }
   if (self && message == WM_TIMER) {
     self->OnTimer(wparam);
+    return 0;
+  }
+  if (self && message == kPacedTickMessage) {
+    // A tick posted before its timer was stopped finds no ticker and is dropped.
+    if (const auto paced = self->paced_.find(wparam); paced != self->paced_.end()) {
+      paced->second->Delivered();
+      self->OnTimer(wparam);
+    }
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);

@@ -8,12 +8,14 @@
 #include "loop/threads.h"
 #include "loop/timer.h"
 #include "win32/owned.h"
+#include "win32/paced_ticker.h"
 
 namespace tempiko::win32 {
 
 // The window thread's services on a hidden window of its own: workers' Invoke calls and the
-// window timers. Create it on the window thread; its messages are served by that thread's
-// message loop. Throws WindowRefused when the system refuses the hidden window.
+// window timers (those with IsDue tick through a PacedTicker). Create it on the window thread; its
+// messages are served by that thread's message loop. Throws WindowRefused when the system refuses
+// the hidden window.
 class Win32WindowThread final : public loop::WindowThread, public loop::TimerHost {
  public:
   Win32WindowThread();
@@ -42,6 +44,7 @@ class Win32WindowThread final : public loop::WindowThread, public loop::TimerHos
   DWORD thread_id_ = 0;
   UniqueHandle shutdown_;  // manual-reset event, set by Shutdown
   std::map<UINT_PTR, loop::Timer*> timers_;
+  std::map<UINT_PTR, std::unique_ptr<PacedTicker>> paced_;  // of the timers with IsDue
   UINT_PTR next_timer_id_ = 1;
 };
 

@@ -4,6 +4,7 @@
 
 #include <winsock2.h>
 
+#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -143,6 +144,50 @@ TEST(Win32WindowThread, TimerTicksUntilDisabled) {
   ASSERT_TRUE(test::PumpMessagesUntil([&] { return ticks == 3; }));
   test::PumpMessagesUntil([] { return false; }, 100);
   EXPECT_EQ(ticks, 3);
+}
+
+// A timer that is asked first is asked on a thread of its own, and ticks on the window thread
+// only when it answers yes; a tick is not posted again until the window thread has taken it.
+TEST(Win32WindowThread, TimerAskedFirstTicksOnlyWhenDue) {
+  Win32WindowThread window_thread;
+  const DWORD window_thread_id = GetCurrentThreadId();
+  loop::Timer timer(window_thread, 10, false);
+  std::atomic<int> asked = 0;
+  std::atomic<bool> due = false;
+  std::atomic<bool> asked_elsewhere = true;
+  timer.IsDue = [&] {
+    asked_elsewhere = asked_elsewhere && GetCurrentThreadId() != window_thread_id;
+    ++asked;
+    return due.load();
+  };
+  int ticks = 0;
+  bool ticked_here = true;
+  timer.OnTimer = [&] {
+    ticked_here = ticked_here && GetCurrentThreadId() == window_thread_id;
+    ++ticks;
+    due = false;  // one tick a time it is due
+  };
+  timer.SetEnabled(true);
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return asked >= 5; }));
+  EXPECT_EQ(ticks, 0);
+  due = true;
+  ASSERT_TRUE(test::PumpMessagesUntil([&] { return ticks == 1; }));
+  test::PumpMessagesUntil([] { return false; }, 100);
+  EXPECT_EQ(ticks, 1);
+  // Due at every tick while the window thread is busy: one tick waits, not a queue of them.
+  due = true;
+  Sleep(100);
+  timer.OnTimer = [&] { ++ticks; };
+  test::PumpMessagesUntil([] { return false; }, 15);
+  EXPECT_LE(ticks, 4);
+  timer.SetEnabled(false);  // stops the asking thread
+  const int asked_when_stopped = asked;
+  const int ticks_when_stopped = ticks;
+  test::PumpMessagesUntil([] { return false; }, 100);
+  EXPECT_EQ(asked, asked_when_stopped);
+  EXPECT_EQ(ticks, ticks_when_stopped);
+  EXPECT_TRUE(asked_elsewhere);
+  EXPECT_TRUE(ticked_here);
 }
 
 TEST(Win32HostResolver, ParsesDottedTextAndLooksUpLocalNames) {

@@ -35,7 +35,8 @@ class VirtualTimerHost final : public loop::TimerHost {
       now_ = next->due;
       next->due += next->interval;
       loop::Timer* timer = next->timer;
-      timer->Tick();
+      if (!timer->IsDue || timer->IsDue())
+        timer->Tick();
     }
     now_ = end;
   }
