@@ -62,6 +62,16 @@ class ClientEndpoint {
   std::vector<Received> received;
 };
 
+// An endpoint on loopback port `local_port` that sends to the client's port 8263.
+struct LoopbackSender {
+  explicit LoopbackSender(std::int32_t local_port) {
+    udp.SetLocalPort(local_port);
+    udp.RemoteHost = "127.0.0.1";
+    udp.RemotePort = 8263;
+  }
+  UdpEndpoint udp{WinsockLayer::Factory(), &UtcNow};
+};
+
 std::string NtpServer() {
   const char* server = std::getenv("TEMPIKO_NTP_SERVER");
   return server ? server : "";
@@ -134,14 +144,11 @@ TEST_F(WinsockEndpointTest, HostNameIsLookedUpAsynchronously) {
 
 TEST_F(WinsockEndpointTest, TwoDatagramsBackToBackGiveTwoEvents) {
   ClientEndpoint client(8263);
-  UdpEndpoint sender(WinsockLayer::Factory(), &UtcNow);
-  sender.SetLocalPort(8264);
-  sender.RemoteHost = "127.0.0.1";
-  sender.RemotePort = 8263;
+  LoopbackSender sender(8264);
   const std::vector<std::uint8_t> first(60, 0x11);
   const std::vector<std::uint8_t> second(30, 0x22);
-  sender.SendDatagram(first, 60);
-  sender.SendDatagram(second, 30);
+  sender.udp.SendDatagram(first, 60);
+  sender.udp.SendDatagram(second, 30);
 
   ASSERT_TRUE(test::PumpMessagesUntil([&] { return client.received.size() == 2; }));
   EXPECT_EQ(client.received[0].number_bytes, 60);
@@ -156,12 +163,9 @@ TEST_F(WinsockEndpointTest, PortAlreadyInUseLeavesSecondEndpointSilentlyDeaf) {
   ClientEndpoint holder(8263);
   ClientEndpoint deaf(8263);  // created without any failure
 
-  UdpEndpoint sender(WinsockLayer::Factory(), &UtcNow);
-  sender.SetLocalPort(8265);
-  sender.RemoteHost = "127.0.0.1";
-  sender.RemotePort = 8263;
+  LoopbackSender sender(8265);
   const std::vector<std::uint8_t> datagram(48, 0x33);
-  sender.SendDatagram(datagram, 48);
+  sender.udp.SendDatagram(datagram, 48);
 
   ASSERT_TRUE(test::PumpMessagesUntil([&] { return !holder.received.empty(); }));
   // Give a stray second delivery every chance to show up.
@@ -171,15 +175,12 @@ TEST_F(WinsockEndpointTest, PortAlreadyInUseLeavesSecondEndpointSilentlyDeaf) {
 
 TEST_F(WinsockEndpointTest, CloseDropsWhatWasTakenAndReceivesNothingMore) {
   ClientEndpoint client(8263);
-  UdpEndpoint sender(WinsockLayer::Factory(), &UtcNow);
-  sender.SetLocalPort(8266);
-  sender.RemoteHost = "127.0.0.1";
-  sender.RemotePort = 8263;
-  sender.SendDatagram(std::vector<std::uint8_t>(48, 0x44), 48);
+  LoopbackSender sender(8266);
+  sender.udp.SendDatagram(std::vector<std::uint8_t>(48, 0x44), 48);
   Sleep(200);  // taken from the socket, its notice waiting for the window thread
 
   client.udp.Close();  // as at the end of the log-on
-  sender.SendDatagram(std::vector<std::uint8_t>(48, 0x55), 48);
+  sender.udp.SendDatagram(std::vector<std::uint8_t>(48, 0x55), 48);
   test::PumpMessagesUntil([] { return false; }, 200);
 
   EXPECT_TRUE(client.received.empty());
@@ -191,22 +192,16 @@ TEST_F(WinsockEndpointTest, CloseDropsWhatWasTakenAndReceivesNothingMore) {
 // full of what was sent before.
 TEST_F(WinsockEndpointTest, ReplyFindsRoomInABufferAFloodFilledBeforeTheRun) {
   ClientEndpoint client(8263);
-  UdpEndpoint flooder(WinsockLayer::Factory(), &UtcNow);
-  flooder.SetLocalPort(8267);
-  flooder.RemoteHost = "127.0.0.1";
-  flooder.RemotePort = 8263;
+  LoopbackSender flooder(8267);
   const std::vector<std::uint8_t> junk(48, 0x66);
   for (int i = 0; i < 1000; ++i)  // several times what the buffer holds
-    flooder.SendDatagram(junk, 48);
+    flooder.udp.SendDatagram(junk, 48);
 
   constexpr std::uint16_t kServerPort = 8268;
-  UdpEndpoint server(WinsockLayer::Factory(), &UtcNow);
-  server.SetLocalPort(kServerPort);
-  server.RemoteHost = "127.0.0.1";
-  server.RemotePort = 8263;
+  LoopbackSender server(kServerPort);
   client.udp.AcceptOnlyFrom(htonl(INADDR_LOOPBACK), kServerPort);
-  server.SendDatagram(std::vector<std::uint8_t>(48, 0x77), 48);
-  flooder.SendDatagram(junk, 48);  // and the flood goes on
+  server.udp.SendDatagram(std::vector<std::uint8_t>(48, 0x77), 48);
+  flooder.udp.SendDatagram(junk, 48);  // and the flood goes on
 
   const auto from_server = [&] {
     return std::ranges::any_of(client.received,
