@@ -3,16 +3,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "base/ascii_case.h"
 
 namespace tempiko::app {
-namespace {
-
-namespace fs = std::filesystem;
+namespace ini_detail {
 
 // A line "name=value" (value present) or any other text kept as a name without value.
 struct Entry {
@@ -29,6 +29,15 @@ struct Section {
 struct Document {
   std::vector<Section> sections{Section{}};
 };
+
+}  // namespace ini_detail
+
+namespace {
+
+namespace fs = std::filesystem;
+using ini_detail::Document;
+using ini_detail::Entry;
+using ini_detail::Section;
 
 // The blanks the profile functions strip; ^Z is the end-of-file mark of old DOS files.
 bool IsBlank(char c) {
@@ -202,9 +211,22 @@ std::vector<std::string> NamesThatFit(const std::vector<std::string>& names,
   return fitting;
 }
 
+IniProfile::IniProfile(std::string path) : path_(std::move(path)) {}
+
+IniProfile::~IniProfile() = default;
+
+Document& IniProfile::ReadDocument() {
+  std::string text = ReadText();
+  if (!read_document_ || text != read_text_) {
+    read_document_ = std::make_unique<Document>(Parse(text));
+    read_text_ = std::move(text);
+  }
+  return *read_document_;
+}
+
 std::string IniProfile::GetString(std::string_view section, std::string_view key,
                                   std::string_view default_value, std::size_t buffer_size) {
-  Document document = Parse(ReadText());
+  Document& document = ReadDocument();
   if (Section* found = FindSection(document, section)) {
     if (Entry* entry = FindEntry(*found, key); entry && entry->value)
       return CopyValue(*entry->value, buffer_size);
@@ -273,7 +295,7 @@ bool IniProfile::EraseSection(std::string_view section) {
 }
 
 std::vector<std::string> IniProfile::KeyNames(std::string_view section, std::size_t buffer_size) {
-  Document document = Parse(ReadText());
+  Document& document = ReadDocument();
   std::vector<std::string> names;
   if (Section* found = FindSection(document, section)) {
     for (const Entry& entry : found->entries) {
@@ -285,7 +307,7 @@ std::vector<std::string> IniProfile::KeyNames(std::string_view section, std::siz
 }
 
 bool IniProfile::HasKey(std::string_view section, std::string_view key) {
-  Document document = Parse(ReadText());
+  Document& document = ReadDocument();
   Section* found = FindSection(document, section);
   const Entry* entry = found ? FindEntry(*found, key) : nullptr;
   return entry && entry->value;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -7,17 +8,23 @@
 
 namespace tempiko::app {
 
+namespace ini_detail {
+struct Document;
+}
+
 // The private-profile semantics on a plain file, for the native build and its tests. Each call
 // reads the whole file, and a change writes it back whole, in exactly the layout Wine's
 // profile functions write: "[Section]" and "key=value" lines ended by CR LF, no blank lines,
 // names and values stripped of the blanks around them. Lines that are neither (comments, text
 // without an equals sign) are kept as they are. The bytes are never converted: a Shift-JIS
 // file stays Shift-JIS, and double-byte characters are never split or case-folded. Any bytes
-// load safely.
+// load safely. The lookups keep the parsed text while the text they read stays the same (the
+// twenty lookups of loading the settings parse it once); the file is still read at every call.
 class IniProfile : public Profile {
  public:
   // The path is UTF-8.
-  explicit IniProfile(std::string path) : path_(std::move(path)) {}
+  explicit IniProfile(std::string path);
+  ~IniProfile() override;
 
   std::string GetString(std::string_view section, std::string_view key,
                         std::string_view default_value, std::size_t buffer_size) override;
@@ -40,7 +47,12 @@ class IniProfile : public Profile {
   virtual bool WriteText(const std::string& text);
 
  private:
+  // The document of the text a lookup reads now.
+  ini_detail::Document& ReadDocument();
+
   std::string path_;
+  std::string read_text_;  // the text read_document_ was parsed from
+  std::unique_ptr<ini_detail::Document> read_document_;
 };
 
 }  // namespace tempiko::app

@@ -10,7 +10,8 @@ namespace tempiko::app {
 // The private-profile calls on one INI file, in the file's own bytes (Shift-JIS): the Win32
 // adapter stands on GetPrivateProfileStringA / WritePrivateProfileStringA, the portable
 // IniProfile implements the same semantics itself. Section and key names compare without
-// regard to ASCII case. Every call opens and closes the file; nothing is cached between calls.
+// regard to ASCII case. Every call opens and closes the file: what another program changed
+// between two calls, the second sees.
 class Profile {
  public:
   virtual ~Profile() = default;

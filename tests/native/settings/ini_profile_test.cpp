@@ -72,6 +72,21 @@ TEST_F(IniProfileTest, AnUnchangedValueLeavesTheFileAlone) {
   EXPECT_EQ(ReadBytes(path_), hand_written);
 }
 
+// Lookups keep the parsed text only while the file's bytes stay the same: a change by another
+// program, or by this profile, is seen by the next lookup of every kind.
+TEST_F(IniProfileTest, EachLookupSeesTheFileAsItIsNow) {
+  WriteBytes(path_, "[Option]\r\nStart=1\r\n");
+  EXPECT_EQ(Get("Option", "Start"), "1");
+  WriteBytes(path_, "[Option]\r\nStart=2\r\nNew=x\r\n");  // another program's edit
+  EXPECT_EQ(Get("Option", "Start"), "2");
+  EXPECT_TRUE(profile_.HasKey("Option", "New"));
+  EXPECT_THAT(profile_.KeyNames("Option", 2048), ::testing::ElementsAre("Start", "New"));
+  EXPECT_TRUE(profile_.DeleteKey("Option", "New"));
+  EXPECT_FALSE(profile_.HasKey("Option", "New"));
+  std::filesystem::remove(path_);
+  EXPECT_EQ(Get("Option", "Start"), "DEF");
+}
+
 TEST_F(IniProfileTest, ReadsValuesAsWineDoes) {
   std::string file =
       "[Option]\r\nA=1\r\n=noname\r\n[Option\r\nB=2\r\n[X]]y]z\r\nC=3\r\n[option]\r\nA=dup\r\n"
