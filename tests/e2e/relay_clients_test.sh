@@ -43,21 +43,41 @@ chronyd_offset() {
 offset_within_5_ms ntpdig_offset
 offset_within_5_ms chronyd_offset
 
-# Three clients at once, from three addresses, first bytes 0x23 and 0xE3.
-requests_before=$(upstream_requests)
-forwards_before=$(forward_lines)
-answers=$(peer_ntp ask "$RELAY" --from "$(peer_addresses 3)" --first-byte 0x23,0xE3) \
-  || fail "not every client was answered:"$'\n'"$answers"
-echo "$answers"
-requests=$(($(upstream_requests) - requests_before))
-echo "three clients at once: $requests upstream request(s)"
-[ "$requests" -eq 1 ] || fail "three clients at once cost the server $requests requests, not 1"
-while read -r line; do check_relayed_answer "$line" timely; done <<<"$answers"
-# One upstream answer for all: bytes 32-47 (the server's receive and transmit timestamps) agree.
-[ "$(grep -oP 'bytes=.{64}\K.{32}' <<<"$answers" | sort -u | wc -l)" -eq 1 ] \
-  || fail "the clients got different upstream answers"
-forwards=$(($(forward_lines) - forwards_before))
-[ "$forwards" -eq 1 ] || fail "the forward to three clients logged $forwards lines, not 1"
+# Three clients at once, from three addresses, first bytes 0x23 and 0xE3: one upstream request
+# answers them all, each in time, with one log line. "At once" is as this machine manages it: a
+# busy machine may hold a client's send back past the relay's upstream request, and then that
+# client rightly costs a second request, or joins a run that began before it asked. So the
+# batch is tried up to three times; a relay that never batches fails all three.
+three_clients_at_once() {
+  local requests_before forwards_before answers requests forwards line
+  requests_before=$(upstream_requests)
+  forwards_before=$(forward_lines)
+  answers=$(peer_ntp ask "$RELAY" --from "$(peer_addresses 3)" --first-byte 0x23,0xE3) \
+    || fail "not every client was answered:"$'\n'"$answers"
+  echo "$answers"
+  # Every answer, in time or not, is the upstream's with the client's own timestamp.
+  while read -r line; do check_relayed_answer "$line"; done <<<"$answers"
+  requests=$(($(upstream_requests) - requests_before))
+  forwards=$(($(forward_lines) - forwards_before))
+  echo "three clients at once: $requests upstream request(s), $forwards forward line(s)"
+  ((requests == 1)) || return 1
+  ((forwards == 1)) || fail "one upstream answer forwarded to three clients logged $forwards lines"
+  # One upstream answer for all: bytes 32-47 (the server's receive and transmit timestamps).
+  [ "$(grep -oP 'bytes=.{64}\K.{32}' <<<"$answers" | sort -u | wc -l)" -eq 1 ] \
+    || fail "the clients got different upstream answers"
+  while read -r line; do
+    (check_relayed_answer "$line" timely) 2>/dev/null || { echo "not in time: $line"; return 1; }
+  done <<<"$answers"
+}
+batched=""
+for try in 1 2 3; do
+  if three_clients_at_once; then
+    batched=1
+    break
+  fi
+  echo "try $try: the three requests did not all reach the relay before its upstream request"
+done
+[ -n "$batched" ] || fail "three clients at once never shared one timely upstream request"
 
 show_from_tray
 probe click TForm1 "Tempiko！" 136  # 詳細 >>
