@@ -50,6 +50,7 @@ class Relay {
  public:
   explicit Relay(bool own_address_known)
       : own_address_(own_address_known ? net::FormatAddress(kOwnAddress) : "") {
+    sockets_.record_calls = false;
     endpoint_.SetLocalPort(kNtpPort);
     endpoint_.OnInvalidHost = [](bool&) { throw EAbort(); };
     endpoint_.OnDataReceived = [this](net::UdpEndpoint&, const net::ReceivedDatagram& request) {

@@ -109,6 +109,7 @@ Scenario ReadScenario(fuzz::FuzzInput& input) {
 // in-memory controls, a recording clock and a scripted socket layer. Fresh for every input.
 struct World {
   World() {
+    sockets.record_calls = false;
     client_endpoint.SetLocalPort(8263);
     client_endpoint.StartListening();
     record.last_time = kNoLastTime;
