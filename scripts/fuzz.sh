@@ -4,7 +4,9 @@
 #   scripts/fuzz.sh [SECONDS] [RUNS]
 # Each target runs SECONDS (default 30) or, with RUNS, until it has executed that many inputs,
 # whichever comes first. FUZZ_TARGETS="reply date" runs only those. The checked-in corpus of a
-# target (tests/fuzz/corpus/<target>) only seeds it: new inputs go to a scratch folder. A fault
+# target (tests/fuzz/corpus/<target>) only seeds it: new inputs go to a scratch folder, or with
+# FUZZ_CORPUS_DIR=DIR to DIR/<target>, kept, so that a long run split over several sessions
+# goes on where it stopped (its executions are then the sum of the runs'). A fault
 # (a crash, a sanitizer report, a broken property, a leak, a slow or swollen input) leaves its
 # input as build/fuzz/<target>-crash-… (or -leak-, -timeout-, -oom-) and makes the script
 # fail; `build/fuzz/tests/fuzz/<target>_fuzzer FILE` runs that input again. On a shared machine
@@ -27,8 +29,13 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16:malloc_context_size=10
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j2
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+if [ -n "${FUZZ_CORPUS_DIR:-}" ]; then
+  scratch=$(realpath -m "$FUZZ_CORPUS_DIR")
+  mkdir -p "$scratch"
+else
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+fi
 
 # Runs one target; prints "target executions faults seconds" and answers 1 on a fault.
 run_target() {
