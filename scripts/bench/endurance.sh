@@ -34,8 +34,8 @@ measure() {
     local pid handles
     pid=$(program_pid)
     handles=$(probe resources TForm1 "Tempiko！" | grep -oP 'handles=\K[0-9]+')
-    echo "$handles $(find "/proc/$pid/fd" -mindepth 1 | wc -l) $(awk '/^Threads:/ { t = $2 }
-      /^VmRSS:/ { r = $2 } /^RssAnon:/ { a = $2 } END { print t, r, a }' "/proc/$pid/status")"
+    echo "$handles $(find "/proc/$pid/fd" -mindepth 1 | wc -l) $(program_threads)" \
+      "$(program_memory_kb) $(awk '/^RssAnon:/ { print $2 }' "/proc/$pid/status")"
   }
   report() {
     local label=$1 done_runs=$2 seconds=$3

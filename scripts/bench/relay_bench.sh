@@ -24,16 +24,14 @@ measure() {
   peer_ntp ask "$RELAY" --from "$(peer_addresses 1)" >/dev/null  # the first run warms up
 
   echo "(a) clients asking at once: answered (with their own originate timestamp) per upstream request"
-  # Datagrams the kernel dropped because the relay's socket buffer was full (this namespace's).
-  receive_buffer_errors() { awk '/^Udp: [0-9]/ { print $6 }' /proc/net/snmp; }
   local n before dropped answers answered requests
   for n in 1 3 10 100 300; do
     before=$(upstream_requests)
-    dropped=$(receive_buffer_errors)
+    dropped=$(receive_buffer_drops)
     answers=$(peer_ntp ask "$RELAY" --from "$(peer_addresses "$n")" --timeout 8 || true)
     answered=$(grep -c '^answered .* originate=own ' <<<"$answers" || true)
     requests=$(($(upstream_requests) - before))
-    dropped=$(($(receive_buffer_errors) - dropped))
+    dropped=$(($(receive_buffer_drops) - dropped))
     awk -v n="$n" -v a="$answered" -v r="$requests" -v d="$dropped" 'BEGIN {
       per = (r > 0) ? sprintf("%.1f", a / r) : "-"
       lost = (d > 0) ? sprintf(" (%d dropped by the full socket buffer)", d) : ""

@@ -106,10 +106,10 @@ void Win32WindowThread::StartTimer(loop::Timer& timer, std::uint32_t interval_ms
   if (timer.IsDue) {
     paced_[id] = std::make_unique<PacedTicker>(window_.get(), kPacedTickMessage, id, interval_ms,
                                                timer.IsDue);
-    timers_[id] = &timer;
-  } else if (SetTimer(window_.get(), id, interval_ms, nullptr)) {
-    timers_[id] = &timer;
+  } else if (!SetTimer(window_.get(), id, interval_ms, nullptr)) {
+    return;
   }
+  timers_[id] = &timer;
 }
 
 void Win32WindowThread::StopTimer(loop::Timer& timer) {

@@ -61,6 +61,12 @@ program_pid() { pgrep -f "^$SANDBOX/tempiko.exe" | head -1; }
 program_memory_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$(program_pid)/status"; }
 program_threads() { awk '/^Threads:/ { print $2 }' "/proc/$(program_pid)/status"; }
 
+# UDP datagrams the kernel of this namespace dropped for want of room in a socket's buffer.
+receive_buffer_drops() {
+  awk '/^Udp:/ { if (!n++) { for (i = 1; i <= NF; i++) if ($i == "RcvbufErrors") f = i } else print $f }' \
+    /proc/net/snmp
+}
+
 # Runs the small NTP peer (tests/harness/ntp_peer.py) inside the peer namespace.
 peer_ntp() { tempiko_peer python3 "$HARNESS/ntp_peer.py" "$@"; }
 

@@ -24,8 +24,6 @@ on_exit "kill $flood 2>/dev/null || true"
 sleep 1
 memory_before=$(program_memory_kb)
 
-# Datagrams the kernel dropped for want of room in a socket's buffer, in this namespace.
-receive_buffer_drops() { awk '/^Udp:/ { if (!n++) { for (i = 1; i <= NF; i++) if ($i == "RcvbufErrors") f = i } else print $f }' /proc/net/snmp; }
 drops_before=$(receive_buffer_drops)
 corrected() { probe text TForm1 "Tempiko！" 151 | grep -cx "補正完了" || true; }
 for ((run = 1; run <= runs; run++)); do

@@ -101,7 +101,7 @@ class Win32TextControl : public Win32Control<Port> {
 template <typename Port>
 void Win32TextControl<Port>::SetText(const std::string& text) {
   const std::wstring wide = Utf8ToWide(text);
-  // The same text again would only repaint: the clock label is set a hundred times a second.
+  // The same text again would only repaint: the status bar is set again and again.
   if (this->WindowText(this->handle()) == wide)
     return;
   SetWindowTextW(this->handle(), wide.c_str());

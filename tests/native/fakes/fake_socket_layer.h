@@ -170,8 +170,7 @@ class FakeSocketLayer final : public net::SocketLayer {
   ~FakeSocketLayer() override { world_.events = nullptr; }
 
   int Startup() override {
-    if (world_.record_calls)
-      world_.calls.push_back("startup");
+    Record([] { return std::string("startup"); });
     if (auto hook = std::exchange(world_.during_startup, nullptr)) {
       hook();
     }
@@ -186,27 +185,25 @@ class FakeSocketLayer final : public net::SocketLayer {
 
   net::SocketHandle OpenDatagramSocket() override {
     if (!world_.socket_errors.empty()) {
-      if (world_.record_calls)
-        world_.calls.push_back("socket failed");
+      Record([] { return std::string("socket failed"); });
       world_.last_error = Pop(world_.socket_errors);
       return net::kInvalidSocket;
     }
     const net::SocketHandle socket = world_.next_socket++;
     ++world_.open_sockets;
-    if (world_.record_calls)
-      world_.calls.push_back("socket " + Text(socket));
+    Record([&] { return "socket " + Text(socket); });
     return socket;
   }
 
   void SetDontLinger(net::SocketHandle socket) override {
-    if (world_.record_calls)
-      world_.calls.push_back("dontlinger " + Text(socket));
+    Record([&] { return "dontlinger " + Text(socket); });
   }
 
   int Bind(net::SocketHandle socket, net::Ipv4Address address, std::uint16_t port) override {
-    if (world_.record_calls)
-      world_.calls.push_back("bind " + Text(socket) + " " + net::FormatAddress(address) + ":" +
-                             std::to_string(port));
+    Record([&] {
+      return "bind " + Text(socket) + " " + net::FormatAddress(address) + ":" +
+             std::to_string(port);
+    });
     if (world_.bind_error != 0) {
       world_.last_error = world_.bind_error;
     }
@@ -214,14 +211,12 @@ class FakeSocketLayer final : public net::SocketLayer {
   }
 
   void SelectRead(net::SocketHandle socket) override {
-    if (world_.record_calls)
-      world_.calls.push_back("select " + Text(socket));
+    Record([&] { return "select " + Text(socket); });
     world_.selected_socket = socket;
   }
 
   void Close(net::SocketHandle socket) override {
-    if (world_.record_calls)
-      world_.calls.push_back("close " + Text(socket));
+    Record([&] { return "close " + Text(socket); });
     --world_.open_sockets;
     if (world_.selected_socket == socket) {
       world_.selected_socket = net::kInvalidSocket;
@@ -232,8 +227,7 @@ class FakeSocketLayer final : public net::SocketLayer {
 
   // A new lookup supersedes a pending one, as the port requires.
   void StartLookup(const char* host) override {
-    if (world_.record_calls)
-      world_.calls.push_back(std::string("lookup ") + host);
+    Record([&] { return std::string("lookup ") + host; });
     pending_lookup_ =
         world_.lookups.empty() ? LookupScript{false, 0, std::nullopt} : world_.lookups.front();
     if (!world_.lookups.empty()) {
@@ -266,9 +260,10 @@ class FakeSocketLayer final : public net::SocketLayer {
 
   int SendTo(net::SocketHandle socket, const std::uint8_t* data, int length,
              net::Ipv4Address address, std::uint16_t port) override {
-    if (world_.record_calls)
-      world_.calls.push_back("sendto " + Text(socket) + " " + net::FormatAddress(address) + ":" +
-                             std::to_string(port));
+    Record([&] {
+      return "sendto " + Text(socket) + " " + net::FormatAddress(address) + ":" +
+             std::to_string(port);
+    });
     if (world_.send_error != 0) {
       world_.last_error = world_.send_error;
       return -1;
@@ -282,8 +277,7 @@ class FakeSocketLayer final : public net::SocketLayer {
 
   int ReceiveFrom(net::SocketHandle socket, std::uint8_t* area, int capacity,
                   net::DatagramOrigin* origin) override {
-    if (world_.record_calls)
-      world_.calls.push_back("recvfrom " + Text(socket));
+    Record([&] { return "recvfrom " + Text(socket); });
     if (world_.incoming.empty()) {
       world_.last_error = net::kWsaEWouldBlock;
       return -1;
@@ -315,6 +309,13 @@ class FakeSocketLayer final : public net::SocketLayer {
 
   static std::string Text(net::SocketHandle socket) {
     return socket == net::kInvalidSocket ? "invalid" : std::to_string(socket);
+  }
+
+  // Logs a call; its text is made only while calls are recorded.
+  template <typename MakeText>
+  void Record(const MakeText& make_text) {
+    if (world_.record_calls)
+      world_.calls.push_back(make_text());
   }
 
   FakeSockets& world_;
