@@ -488,12 +488,11 @@ void MainForm::FillEntryList() {
 }
 
 // This computer's address, so the relay can ignore its own requests. A name that does not
-// resolve leaves it empty, which no sender's address equals.
-std::string MainForm::FindOwnAddress() {
+// resolve leaves none, and no sender is taken for this computer.
+std::optional<net::Ipv4Address> MainForm::FindOwnAddress() {
   if (computer_name_.empty())
-    return "";
-  const std::optional<net::Ipv4Address> address = resolver_.LookupHost(computer_name_);
-  return address ? net::FormatAddress(*address) : "";
+    return std::nullopt;
+  return resolver_.LookupHost(computer_name_);
 }
 
 }  // namespace tempiko::app

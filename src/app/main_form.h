@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -179,7 +180,8 @@ class MainForm final : public sync::ProgramShell {
   // --- State, for the window and tests ---
   const std::string& DisplayFormat() const { return format_; }
   bool DialCheck() const { return dial_check_; }
-  const std::string& OwnAddress() const { return own_address_; }
+  // Dotted; empty when this computer's name did not resolve.
+  std::string OwnAddress() const { return own_address_ ? net::FormatAddress(*own_address_) : ""; }
   bool DetailsOpened() const { return details_opened_; }
   bool TrayIconShown() const { return tray_icon_shown_; }
   const sync::CorrectionRecord& Record() const { return record_; }
@@ -205,7 +207,7 @@ class MainForm final : public sync::ProgramShell {
   void SwitchRelayListener(bool on);
   void WarnIfRelayDeaf();
   void FillEntryList();
-  std::string FindOwnAddress();
+  std::optional<net::Ipv4Address> FindOwnAddress();
 
   MainControls c_;
   WindowShell& shell_;
@@ -238,7 +240,7 @@ class MainForm final : public sync::ProgramShell {
   std::atomic<bool> clock_label_settled_ = false;
   MarkingLabel run_clock_label_;
   bool dial_check_ = true;
-  std::string own_address_;
+  std::optional<net::Ipv4Address> own_address_;
   bool details_opened_ = false;
   bool created_ = false;  // the creation's status line has been shown
   bool relay_listening_ = false;

@@ -21,14 +21,15 @@ bool IsClientRequest(std::span<const std::uint8_t> bytes) {
 RelayClients::RelayClients(net::UdpEndpoint& endpoint, std::function<void()> forwarded)
     : endpoint_(endpoint), forwarded_(std::move(forwarded)) {}
 
-bool RelayClients::Accept(const net::ReceivedDatagram& request, const std::string& own_address) {
+bool RelayClients::Accept(const net::ReceivedDatagram& request,
+                          std::optional<net::Ipv4Address> own_address) {
   // Only the first 48 bytes are read; a longer request is taken as its first 48.
   if (!IsClientRequest(request.bytes)) {
     return false;
   }
   // The broadcast address is no sender: an answer to it would be a lookup of the text, not a
   // send.
-  if (request.from == net::kAddressNone || net::FormatAddress(request.from) == own_address) {
+  if (request.from == net::kAddressNone || request.from == own_address) {
     return false;
   }
   if (clients_.size() >= kMaxWaiting) {

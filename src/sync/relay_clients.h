@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,9 @@ class RelayClients final : public RelayQueue {
 
   // Takes a datagram that reached port 123: queues its sender when it is an NTP client's
   // request (at least 48 bytes, version 4, client mode; the leap bits describe the client's own
-  // clock and are not judged) from anyone but this computer (`own_address`, dotted; empty when
+  // clock and are not judged) from anyone but this computer (`own_address`; none when
   // unknown). Answers whether the client now waits.
-  bool Accept(const net::ReceivedDatagram& request, const std::string& own_address);
+  bool Accept(const net::ReceivedDatagram& request, std::optional<net::Ipv4Address> own_address);
 
   // RelayQueue
   bool HasWaitingClients() override;

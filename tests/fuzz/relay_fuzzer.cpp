@@ -16,6 +16,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -49,7 +51,7 @@ struct ExpectedClient {
 class Relay {
  public:
   explicit Relay(bool own_address_known)
-      : own_address_(own_address_known ? net::FormatAddress(kOwnAddress) : "") {
+      : own_address_(own_address_known ? std::optional(kOwnAddress) : std::nullopt) {
     sockets_.record_calls = false;
     endpoint_.SetLocalPort(kNtpPort);
     endpoint_.OnInvalidHost = [](bool&) { throw EAbort(); };
@@ -61,10 +63,10 @@ class Relay {
   }
 
   // The datagram reaches port 123 and goes through the endpoint to the queue.
-  void Deliver(std::vector<std::uint8_t> bytes, net::Ipv4Address from, std::uint16_t port) {
+  void Deliver(std::span<const std::uint8_t> bytes, net::Ipv4Address from, std::uint16_t port) {
     accept_expected_ = Expect(bytes, from, port);
     const int handled_before = handled_;
-    sockets_.incoming.push_back({std::move(bytes), from, port});
+    sockets_.incoming.push_back({{bytes.begin(), bytes.end()}, from, port});
     sockets_.DeliverAllReadable();
     Require(sockets_.incoming.empty() && handled_ == handled_before + 1,
             "every datagram leaves the socket and is handed on once");
@@ -96,12 +98,12 @@ class Relay {
   // Whether the datagram as it was sent should now wait: a version 4 client's request of at
   // least 48 bytes, as one datagram the endpoint can take whole, from a real sender other
   // than this computer, while there is room. Records the client when it should.
-  bool Expect(const std::vector<std::uint8_t>& bytes, net::Ipv4Address from, std::uint16_t port) {
+  bool Expect(std::span<const std::uint8_t> bytes, net::Ipv4Address from, std::uint16_t port) {
     const bool client_request = bytes.size() >= sync::kNtpMessageSize &&
                                 bytes.size() <= net::UdpEndpoint::kReceiveAreaSize &&
                                 (bytes[0] & 0x3F) == 0x23;
     const bool real_sender =
-        from != net::kAddressNone && !(!own_address_.empty() && from == kOwnAddress);
+        from != net::kAddressNone && !(own_address_.has_value() && from == kOwnAddress);
     if (!client_request || !real_sender || expected_.size() >= sync::RelayClients::kMaxWaiting)
       return false;
     ExpectedClient client{from, port, {}};
@@ -132,7 +134,7 @@ class Relay {
     }
   }
 
-  std::string own_address_;
+  std::optional<net::Ipv4Address> own_address_;
   fakes::FakeSockets sockets_;
   net::UdpEndpoint endpoint_{sockets_.Factory(), [] { return 43'831.5; }};
   int forwards_ = 0;
@@ -154,18 +156,14 @@ net::Ipv4Address TakeAddress(fuzz::FuzzInput& input) {
   return AddressOf(input.Take<std::uint32_t>());
 }
 
-std::vector<std::uint8_t> TakeVector(fuzz::FuzzInput& input, std::size_t count) {
-  const auto bytes = input.TakeBytes(count);
-  return {bytes.begin(), bytes.end()};
-}
-
 // Many senders in a row, as a LAN of clients or a flood of made-up senders would.
 void Burst(Relay& relay, fuzz::FuzzInput& input) {
   const int count = input.Take<std::uint16_t>() % kMaxBurst;
   const std::uint32_t first = input.Take<std::uint32_t>();
   const std::uint16_t port = input.Take<std::uint16_t>();
-  std::vector<std::uint8_t> request = TakeVector(input, sync::kNtpMessageSize);
-  request.resize(sync::kNtpMessageSize);
+  std::array<std::uint8_t, sync::kNtpMessageSize> request{};
+  const auto given = input.TakeBytes(request.size());
+  std::copy(given.begin(), given.end(), request.begin());
   for (int i = 0; i < count; ++i) {
     relay.Deliver(request, AddressOf(first + static_cast<std::uint32_t>(i)), port);
   }
@@ -184,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const net::Ipv4Address from = TakeAddress(input);
         const std::uint16_t port = input.Take<std::uint16_t>();
         const std::uint16_t length = input.Take<std::uint16_t>();
-        relay.Deliver(TakeVector(input, length), from, port);
+        relay.Deliver(input.TakeBytes(length), from, port);
         break;
       }
       case Step::kBurst:

@@ -282,7 +282,7 @@ class FakeSocketLayer final : public net::SocketLayer {
       world_.last_error = net::kWsaEWouldBlock;
       return -1;
     }
-    const IncomingDatagram datagram = world_.incoming.front();
+    const IncomingDatagram datagram = std::move(world_.incoming.front());
     world_.incoming.pop_front();
     origin->arrival = datagram.arrival ? *datagram.arrival : arrival_clock_();
     origin->address = datagram.from_address;
