@@ -131,12 +131,52 @@ Document Parse(std::string_view text) {
   return document;
 }
 
-std::string Serialize(const Document& document) {
+// Whether a name or value written on its line comes back from it as it is: no line end or zero
+// byte inside, and no blank at either end (the reading strips them).
+bool ReadsBack(std::string_view text) {
+  using std::string_view_literals::operator""sv;
+  return text.find_first_of("\r\n\0"sv) == std::string_view::npos &&
+         (text.empty() || (!IsBlank(text.front()) && !IsBlank(text.back())));
+}
+
+// Whether the text ends with the lead byte of a double-byte character, which would take the
+// next byte (a header's closing bracket) as its own.
+bool EndsInLeadByte(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size())
+    at += IsShiftJisLeadByte(text[at]) ? 2 : 1;
+  return at > text.size();
+}
+
+// Whether the header "[name]" reads back as this section. A nameless section after the first
+// has no header, and its lines would join the section above.
+bool HeaderReadsBack(std::string_view name) {
+  return !name.empty() && ReadsBack(name) && !EndsInLeadByte(name);
+}
+
+// Whether the entry's line reads back as this entry. A name is never empty (a nameless line
+// after another is dropped), holds no '=' (the line would be split there) and does not begin
+// like a header.
+bool EntryReadsBack(const Entry& entry) {
+  const std::string_view name = entry.name;
+  return !name.empty() && name.front() != '[' && name.find('=') == std::string_view::npos &&
+         ReadsBack(name) && (!entry.value || ReadsBack(*entry.value));
+}
+
+// The text of the document; `reads_back` tells whether parsing the text gives this document
+// again (it does not for the names and values a write may bring: "a=b" as a name, a line end
+// or trailing blanks in a value, and a few more).
+std::string Serialize(const Document& document, bool& reads_back) {
   std::string text;
+  reads_back = true;
   for (const Section& section : document.sections) {
+    const bool first = &section == &document.sections.front();
+    if (!first)
+      reads_back = reads_back && HeaderReadsBack(section.name);
     if (!section.name.empty())
       text += "[" + section.name + "]\r\n";
     for (const Entry& entry : section.entries) {
+      reads_back = reads_back && EntryReadsBack(entry);
       text += entry.name;
       if (entry.value) {
         text += '=';
@@ -216,12 +256,29 @@ IniProfile::IniProfile(std::string path) : path_(std::move(path)) {}
 IniProfile::~IniProfile() = default;
 
 Document& IniProfile::ReadDocument() {
-  std::string text = ReadText();
-  if (!read_document_ || text != read_text_) {
-    read_document_ = std::make_unique<Document>(Parse(text));
-    read_text_ = std::move(text);
+  return DocumentOf(ReadText());
+}
+
+Document& IniProfile::DocumentOf(std::string text) {
+  if (!document_ || text != document_text_) {
+    document_ = std::make_unique<Document>(Parse(text));
+    document_text_ = std::move(text);
   }
-  return *read_document_;
+  return *document_;
+}
+
+bool IniProfile::WriteDocument(const Document& document) {
+  bool reads_back = false;
+  std::string text = Serialize(document, reads_back);
+  const bool written = WriteText(text);
+  // The changed document stands for the new text only when parsing that text gives it back;
+  // otherwise the next call parses the text as it was written.
+  if (written && reads_back) {
+    document_text_ = std::move(text);
+  } else {
+    document_.reset();
+  }
+  return written;
 }
 
 std::string IniProfile::GetString(std::string_view section, std::string_view key,
@@ -238,12 +295,12 @@ std::string IniProfile::GetString(std::string_view section, std::string_view key
 
 bool IniProfile::WriteString(std::string_view section, std::string_view key,
                              std::string_view value) {
-  const std::optional<std::string> text = ReadTextForChange();
+  std::optional<std::string> text = ReadTextForChange();
   if (!text)
     return false;
   // As with Wine, names and the value lose their leading blanks only; trailing ones are
   // written, and stripped when the file is read again.
-  Document document = Parse(*text);
+  Document& document = DocumentOf(std::move(*text));
   Section* target = FindSection(document, section);
   if (!target) {
     document.sections.push_back({std::string(TrimLeading(section)), {}});
@@ -258,14 +315,14 @@ bool IniProfile::WriteString(std::string_view section, std::string_view key,
     entry = &target->entries.back();
   }
   entry->value = new_value;
-  return WriteText(Serialize(document));
+  return WriteDocument(document);
 }
 
 bool IniProfile::DeleteKey(std::string_view section, std::string_view key) {
-  const std::optional<std::string> text = ReadTextForChange();
+  std::optional<std::string> text = ReadTextForChange();
   if (!text)
     return false;
-  Document document = Parse(*text);
+  Document& document = DocumentOf(std::move(*text));
   Section* found = FindSection(document, section);
   if (!found)
     return true;
@@ -273,14 +330,14 @@ bool IniProfile::DeleteKey(std::string_view section, std::string_view key) {
   if (!entry)
     return true;
   found->entries.erase(found->entries.begin() + (entry - found->entries.data()));
-  return WriteText(Serialize(document));
+  return WriteDocument(document);
 }
 
 bool IniProfile::EraseSection(std::string_view section) {
-  const std::optional<std::string> text = ReadTextForChange();
+  std::optional<std::string> text = ReadTextForChange();
   if (!text)
     return false;
-  Document document = Parse(*text);
+  Document& document = DocumentOf(std::move(*text));
   std::vector<Section>& sections = document.sections;
   // Every section of that name goes: a hand-edited file may repeat a header, and a rewrite of
   // the section must not leave an older copy to be merged with it at the next start.
@@ -291,7 +348,7 @@ bool IniProfile::EraseSection(std::string_view section) {
   });
   if (sections.size() == before)
     return true;
-  return WriteText(Serialize(document));
+  return WriteDocument(document);
 }
 
 std::vector<std::string> IniProfile::KeyNames(std::string_view section, std::size_t buffer_size) {

@@ -18,8 +18,10 @@ struct Document;
 // names and values stripped of the blanks around them. Lines that are neither (comments, text
 // without an equals sign) are kept as they are. The bytes are never converted: a Shift-JIS
 // file stays Shift-JIS, and double-byte characters are never split or case-folded. Any bytes
-// load safely. The lookups keep the parsed text while the text they read stays the same (the
-// twenty lookups of loading the settings parse it once); the file is still read at every call.
+// load safely. The file is read at every call, but parsed only when its bytes differ from those
+// of the last call: the twenty lookups of loading the settings parse it once, and a change
+// keeps the document it wrote whenever that text parses back to it, so that saving a list of
+// a thousand servers, key by key, does not parse the file a thousand times.
 class IniProfile : public Profile {
  public:
   // The path is UTF-8.
@@ -49,10 +51,14 @@ class IniProfile : public Profile {
  private:
   // The document of the text a lookup reads now.
   ini_detail::Document& ReadDocument();
+  // The document of the text, parsed unless it is the one kept.
+  ini_detail::Document& DocumentOf(std::string text);
+  // Writes the changed document; false when it could not be written.
+  bool WriteDocument(const ini_detail::Document& document);
 
   std::string path_;
-  std::string read_text_;  // the text read_document_ was parsed from
-  std::unique_ptr<ini_detail::Document> read_document_;
+  std::string document_text_;  // the text document_ stands for
+  std::unique_ptr<ini_detail::Document> document_;
 };
 
 }  // namespace tempiko::app

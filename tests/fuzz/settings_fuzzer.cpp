@@ -25,6 +25,7 @@ using namespace tempiko;
 class MemoryProfile final : public app::IniProfile {
  public:
   explicit MemoryProfile(std::string text) : IniProfile("tempiko.ini"), text_(std::move(text)) {}
+  const std::string& Text() const { return text_; }
 
  protected:
   std::string ReadText() override { return text_; }
@@ -99,6 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   app::SaveSettings(file, loaded, locale);
   app::WriteFormat(file, loaded.display_format);
+  // The profile keeps what it wrote when the text parses back to it: it must read the file
+  // exactly as a profile that parses the written text anew.
+  MemoryProfile fresh_profile(profile.Text());
+  app::SettingsFile fresh_file(fresh_profile, codec, fresh_profile.path());
+  fuzz::Require(app::LoadSettings(file, locale, builtin_servers) ==
+                    app::LoadSettings(fresh_file, locale, builtin_servers),
+                "the profile reads what it wrote as the written text reads");
   // A zero byte ends a name or value where the profile finds it, after the blanks around it
   // were stripped: "[Option\f\0]" names no section "Option", but once the file is rewritten
   // as "[Option\f]" it does, and older values under it come to light.

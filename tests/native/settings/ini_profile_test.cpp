@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "temp_folder.h"
 
@@ -85,6 +87,62 @@ TEST_F(IniProfileTest, EachLookupSeesTheFileAsItIsNow) {
   EXPECT_FALSE(profile_.HasKey("Option", "New"));
   std::filesystem::remove(path_);
   EXPECT_EQ(Get("Option", "Start"), "DEF");
+}
+
+// Everything the lookups answer about these sections and keys.
+std::vector<std::string> Lookups(IniProfile& profile, const std::vector<std::string>& sections,
+                                 const std::vector<std::string>& keys) {
+  std::vector<std::string> seen;
+  for (const std::string& section : sections) {
+    for (const std::string& name : profile.KeyNames(section, 16384))
+      seen.push_back(section + ": " + name + "=" + profile.GetString(section, name, "-", 2048));
+    for (const std::string& key : keys) {
+      seen.push_back(section + "/" + key + (profile.HasKey(section, key) ? " is " : " is not ") +
+                     profile.GetString(section, key, "-", 2048));
+    }
+  }
+  return seen;
+}
+
+// A change keeps the document it wrote only when the written text parses back to it: names
+// and values that do not come back from their line as they are must not be seen as written,
+// neither by the next lookup nor by the next change.
+TEST_F(IniProfileTest, AfterEachChangeTheLookupsAnswerAsTheWrittenFileReads) {
+  const struct {
+    const char* section;
+    std::string key;
+    std::string value;
+  } writes[] = {
+      {"Option", "Entry", "LAN"},               // reads back
+      {"Option", "a=b", "1"},                   // the line splits at the first '='
+      {"Option", "Trail", "v  "},               // trailing blanks go when read
+      {"Option", "Tab\t", "v"},                 // so do those of a name
+      {"Option", "Lines", "x\r\ny=2"},          // a line end makes two lines
+      {"Option", std::string("k\0z", 3), "1"},  // a zero byte ends the name
+      {"Option", "Zero", std::string("v\0w", 3)},
+      {"Option", "  ", "blank"},             // a nameless line
+      {"Option", "[Server]", "1"},           // a line that reads as a header
+      {"Option", "Eof", "\x1a"},             // ^Z is a blank
+      {"", "Key", "in a nameless section"},  // no header: joins the section above
+      {"Opt\x81", "Key", "1"},               // the lead byte takes the closing bracket
+      {"New ", "Key", "1"},                  // a header's trailing blank goes too
+  };
+  const std::vector<std::string> sections = {"Option", "Server", "Opt\x81", "Opt\x81]", "New"};
+  const std::vector<std::string> keys = {"Start", "Entry", "a",     "a=b",  "Trail", "Tab",
+                                         "Lines", "y",     "k",     "Zero", "",      "[Server]",
+                                         "Key",   "Eof",   "ntp.a", "ntp.b"};
+  for (const auto& write : writes) {
+    SCOPED_TRACE(write.section + std::string(" / ") + write.key + " = " + write.value);
+    WriteBytes(path_, "[Option]\r\nStart=0\r\n[Server]\r\nntp.a=\r\n");
+    IniProfile kept(path_);
+    ASSERT_TRUE(kept.WriteString("Option", "Start", "1"));  // the document is kept from here
+    ASSERT_TRUE(kept.WriteString(write.section, write.key, write.value));
+    IniProfile fresh(path_);
+    EXPECT_EQ(Lookups(kept, sections, keys), Lookups(fresh, sections, keys));
+    ASSERT_TRUE(kept.WriteString("Server", "ntp.b", ""));
+    IniProfile fresh_again(path_);
+    EXPECT_EQ(Lookups(kept, sections, keys), Lookups(fresh_again, sections, keys));
+  }
 }
 
 TEST_F(IniProfileTest, ReadsValuesAsWineDoes) {
