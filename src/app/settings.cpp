@@ -1,6 +1,9 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_set>
+#include <utility>
 
 namespace tempiko::app {
 namespace {
@@ -117,16 +120,17 @@ int SelectableIndex(int index, std::size_t entries) {
 int LineOfSelected(SettingsFile& file, const ServerChoice& servers) {
   if (servers.selected < 0)
     return servers.selected;
-  std::vector<std::string_view> lines;
+  const std::string chosen = file.KeyOf(servers.names[static_cast<std::size_t>(servers.selected)]);
+  std::unordered_set<std::string> written;
+  int line = 0;
   for (const std::string& name : servers.names) {
-    if (std::none_of(lines.begin(), lines.end(),
-                     [&](std::string_view line) { return file.SameKey(line, name); }))
-      lines.push_back(name);
+    std::string key = file.KeyOf(name);
+    if (key == chosen)
+      break;  // the first line of the chosen name
+    if (written.insert(std::move(key)).second)
+      ++line;
   }
-  const std::string& chosen = servers.names[static_cast<std::size_t>(servers.selected)];
-  const auto at = std::find_if(lines.begin(), lines.end(),
-                               [&](std::string_view line) { return file.SameKey(line, chosen); });
-  return static_cast<int>(at - lines.begin());
+  return line;
 }
 
 }  // namespace

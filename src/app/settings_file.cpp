@@ -140,8 +140,8 @@ void SettingsFile::EraseSection(std::string_view section) {
     ThrowWriteError();
 }
 
-bool SettingsFile::SameKey(std::string_view a, std::string_view b) const {
-  return SameNameIgnoringCase(codec_.Utf8ToShiftJis(a), codec_.Utf8ToShiftJis(b));
+std::string SettingsFile::KeyOf(std::string_view name) const {
+  return FoldNameCase(codec_.Utf8ToShiftJis(name));
 }
 
 void SettingsFile::ThrowWriteError() const {

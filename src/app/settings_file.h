@@ -41,9 +41,9 @@ class SettingsFile {
                      const sync::Locale& locale);
   void EraseSection(std::string_view section);
 
-  // Whether the file holds the two names as one: names compare without regard to ASCII case,
-  // in the file's Shift-JIS bytes.
-  bool SameKey(std::string_view a, std::string_view b) const;
+  // The form under which the file tells names apart: two names are one key to it when their
+  // forms are equal (names compare without regard to ASCII case, in the file's Shift-JIS bytes).
+  std::string KeyOf(std::string_view name) const;
 
   const std::string& path() const { return path_; }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace tempiko {
@@ -33,6 +34,20 @@ constexpr bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
     }
   }
   return true;
+}
+
+// The name with its single-byte letters in upper case and its double-byte characters as they
+// are: two names are one name to the file exactly when these forms are equal, so that a long
+// list can be told apart by a set instead of by comparing every pair.
+inline std::string FoldNameCase(std::string_view name) {
+  std::string folded(name);
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    if (IsShiftJisLeadByte(folded[i]))
+      ++i;  // the trail byte stays as it is
+    else
+      folded[i] = FoldAsciiCase(folded[i]);
+  }
+  return folded;
 }
 
 }  // namespace tempiko

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ini_profile.h"
+#include "base/ascii_case.h"
 #include "base/errors.h"
 #include "posix/posix_text_codec.h"
 #include "sync/date_time.h"
@@ -136,6 +137,30 @@ TEST_F(SettingsFileTest, AFailedWriteNamesTheFile) {
     EXPECT_EQ(std::string(error.what()), path_ + " に書き込めません");
   }
   EXPECT_THROW(file_.EraseSection("Server"), Exception);
+}
+
+// Names are one key when they differ only in the case of single-byte letters; the bytes of a
+// double-byte character compare exactly, though its trail byte may look like a letter.
+TEST_F(SettingsFileTest, KeysAreOneWhenTheFileTakesTheNamesAsOne) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool same;
+  } cases[] = {
+      {"ntp.example.jp", "NTP.Example.JP", true},
+      {"ntp.a", "ntp.b", false},
+      {"ntp.a", "ntp.a ", false},
+      {"サーバ", "サーバ", true},
+      {"ア.jp", "ヂ.jp", false},  // 83 41 and 83 61: trail bytes 'A' and 'a'
+      {"ｱ.JP", "ｱ.jp", true},     // a half-width kana is a single byte
+      {"", "", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(file_.KeyOf(c.a) == file_.KeyOf(c.b), c.same) << c.a << " / " << c.b;
+    const std::string a = codec_.Utf8ToShiftJis(c.a);
+    const std::string b = codec_.Utf8ToShiftJis(c.b);
+    EXPECT_EQ(SameNameIgnoringCase(a, b), c.same) << c.a << " / " << c.b;
+  }
 }
 
 }  // namespace
