@@ -267,18 +267,21 @@ Document& IniProfile::DocumentOf(std::string text) {
   return *document_;
 }
 
-bool IniProfile::WriteDocument(const Document& document) {
+bool IniProfile::WriteChangedDocument() {
+  // While the file changes the document stands for no text, so that a write that fails (or
+  // throws) leaves the next call to parse the file as it is.
+  std::unique_ptr<Document> changed = std::move(document_);
   bool reads_back = false;
-  std::string text = Serialize(document, reads_back);
-  const bool written = WriteText(text);
-  // The changed document stands for the new text only when parsing that text gives it back;
-  // otherwise the next call parses the text as it was written.
-  if (written && reads_back) {
+  std::string text = Serialize(*changed, reads_back);
+  if (!WriteText(text))
+    return false;
+  // It stands for the new text only when parsing that text gives it back; otherwise the next
+  // call parses the text as it was written.
+  if (reads_back) {
+    document_ = std::move(changed);
     document_text_ = std::move(text);
-  } else {
-    document_.reset();
   }
-  return written;
+  return true;
 }
 
 std::string IniProfile::GetString(std::string_view section, std::string_view key,
@@ -315,7 +318,7 @@ bool IniProfile::WriteString(std::string_view section, std::string_view key,
     entry = &target->entries.back();
   }
   entry->value = new_value;
-  return WriteDocument(document);
+  return WriteChangedDocument();
 }
 
 bool IniProfile::DeleteKey(std::string_view section, std::string_view key) {
@@ -330,7 +333,7 @@ bool IniProfile::DeleteKey(std::string_view section, std::string_view key) {
   if (!entry)
     return true;
   found->entries.erase(found->entries.begin() + (entry - found->entries.data()));
-  return WriteDocument(document);
+  return WriteChangedDocument();
 }
 
 bool IniProfile::EraseSection(std::string_view section) {
@@ -348,7 +351,7 @@ bool IniProfile::EraseSection(std::string_view section) {
   });
   if (sections.size() == before)
     return true;
-  return WriteDocument(document);
+  return WriteChangedDocument();
 }
 
 std::vector<std::string> IniProfile::KeyNames(std::string_view section, std::size_t buffer_size) {

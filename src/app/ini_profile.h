@@ -53,8 +53,8 @@ class IniProfile : public Profile {
   ini_detail::Document& ReadDocument();
   // The document of the text, parsed unless it is the one kept.
   ini_detail::Document& DocumentOf(std::string text);
-  // Writes the changed document; false when it could not be written.
-  bool WriteDocument(const ini_detail::Document& document);
+  // Writes the document of the last DocumentOf, changed; false when it could not be written.
+  bool WriteChangedDocument();
 
   std::string path_;
   std::string document_text_;  // the text document_ stands for

@@ -145,6 +145,30 @@ TEST_F(IniProfileTest, AfterEachChangeTheLookupsAnswerAsTheWrittenFileReads) {
   }
 }
 
+// The file reads but does not take the change (a full disk): the change fails, and the lookups
+// go on answering from the file as it is, not from the document the change made.
+TEST_F(IniProfileTest, AChangeThatWasNotWrittenIsNotSeen) {
+  class FullDisk : public IniProfile {
+   public:
+    using IniProfile::IniProfile;
+    bool full = false;
+
+   protected:
+    bool WriteText(const std::string& text) override {
+      return !full && IniProfile::WriteText(text);
+    }
+  };
+  WriteBytes(path_, "[Option]\r\nStart=0\r\n");
+  FullDisk profile(path_);
+  ASSERT_TRUE(profile.WriteString("Option", "Start", "1"));
+  profile.full = true;
+  EXPECT_FALSE(profile.WriteString("Option", "Start", "2"));
+  EXPECT_FALSE(profile.WriteString("Option", "New", "x"));
+  EXPECT_EQ(profile.GetString("Option", "Start", "DEF", 2048), "1");
+  EXPECT_FALSE(profile.HasKey("Option", "New"));
+  EXPECT_EQ(ReadBytes(path_), "[Option]\r\nStart=1\r\n");
+}
+
 TEST_F(IniProfileTest, ReadsValuesAsWineDoes) {
   std::string file =
       "[Option]\r\nA=1\r\n=noname\r\n[Option\r\nB=2\r\n[X]]y]z\r\nC=3\r\n[option]\r\nA=dup\r\n"
