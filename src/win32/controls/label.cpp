@@ -10,9 +10,11 @@ Win32Label::Win32Label(const ControlParent& parent, const ControlSpec& setup)
     : Win32TextControl(parent, setup.font),
       auto_size_(setup.bounds.width == 0),
       text_(WideToUtf8(Utf8ToWide(setup.text))) {
-  // SS_NOPREFIX: a pattern or an address may hold "&", which is shown as it is.
-  HWND label = AddPart(L"STATIC", Utf8ToWide(setup.text), SS_LEFT | SS_NOTIFY | SS_NOPREFIX,
-                       setup.id, setup.bounds);
+  // SS_NOPREFIX: a pattern or an address may hold "&", which is shown as it is. A label is one
+  // line: a text wider than its bounds (a long display pattern) is cut at the right edge, not
+  // wrapped onto a second line that the bounds would cut in half.
+  HWND label = AddPart(L"STATIC", Utf8ToWide(setup.text),
+                       SS_LEFTNOWORDWRAP | SS_NOTIFY | SS_NOPREFIX, setup.id, setup.bounds);
   SetWindowSubclass(label, &Win32Label::Subclass, 0, reinterpret_cast<DWORD_PTR>(this));
   Layout();
 }
