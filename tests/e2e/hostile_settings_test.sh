@@ -36,10 +36,18 @@ text += bytes(random.randrange(256) for _ in range(65536))
 open(sys.argv[1], "wb").write(text)
 EOF
 
-# The fields of the options page: tolerance, drift, delay, period.
-fields() {
-  local id
-  for id in 169 166 162 172; do printf '%s ' "$(probe text TForm1 "Tempiko！" "$id")"; done
+# The fields of the options page (tolerance, drift, delay, period) until they read as
+# expected, for up to 20 s; prints what they read last.
+expect_fields() {
+  local expected=$1 shown id
+  for _ in $(seq 1 100); do
+    shown=""
+    for id in 169 166 162 172; do shown+="$(probe text TForm1 "Tempiko！" "$id") "; done
+    [ "$shown" = "$expected" ] && return 0
+    sleep 0.2
+  done
+  echo "$shown"
+  return 1
 }
 
 # The values the close saved, as the next start reads them.
@@ -52,10 +60,8 @@ saved() {
 start_program "$SANDBOX/tempiko.exe"
 for _ in $(seq 1 600); do probe exists TForm1 "Tempiko！" && break; sleep 0.1; done
 probe exists TForm1 "Tempiko！" || fail "no main window"
-sleep 1
+shown=$(expect_fields "10000 -2147483648 0 2147483647 ") || fail "the fields read '$shown'"
 if probe visible TForm1 "Tempiko！"; then fail "the window is shown in tray mode"; fi
-shown=$(fields)
-[ "$shown" = "10000 -2147483648 0 2147483647 " ] || fail "the fields read '$shown'"
 probe close TForm1 "Tempiko！"
 wait_program_exit 60 || fail "the program did not end"
 first=$(saved)
@@ -67,8 +73,8 @@ expected="Agent=0 HoseiGosa=10000 HoseiMSec=-2147483648 Server=0 Start=1 Timer=2
 sed -i 's/^Timer=2147483647\r$/Timer=-2147483648\r/' "$SANDBOX/tempiko.ini"
 start_program "$SANDBOX/tempiko.exe"
 probe wait TForm1 "Tempiko！" 60 || fail "the main window did not appear"
-shown=$(fields)
-[ "$shown" = "10000 -2147483648 0 -2147483648 " ] || fail "the fields read '$shown' after the save"
+shown=$(expect_fields "10000 -2147483648 0 -2147483648 ") ||
+  fail "the fields read '$shown' after the save"
 clock=$(probe text TForm1 "Tempiko！" 123)
 for _ in $(seq 1 30); do
   [ "$(probe text TForm1 "Tempiko！" 123)" != "$clock" ] && break
