@@ -11,8 +11,8 @@
 # the number of runs: the script fails when one grows from 100 runs to the end by more than a
 # little headroom (a thread of the worker pool, a few handles, the log's 2000 lines). From
 # 3000 runs on, the log has filled and been trimmed, so the stretch from 2000 runs to the end
-# is held to less: what grows there grows with the runs. The runs are counted by the upstream server
-# (chronyc serverstats), the clients' answers by the clients. Everything stops by itself
+# is held to less: what grows there grows with the runs. The runs are counted by the upstream
+# server (chronyc serverstats), the clients' answers by the clients. Everything stops by itself
 # within LIMIT seconds (default 1800). Nothing sets the clock: chronyd runs with -x.
 #   endurance.sh [RUNS] [RATE] [LIMIT]
 set -euo pipefail
@@ -104,22 +104,24 @@ measure() {
   echo "junk at port 8263: $(tail -n 1 "$RELAY_STATE/junk" 2>/dev/null || echo -)"
   echo "log lines shown: $(probe text TForm1 "Tempiko！" 151 | wc -l)"
 
-  # Growth from 100 runs to the end, against a little headroom.
-  read -r h1 f1 t1 r1 p1 <<<"$at_100"
-  read -r h2 f2 t2 r2 p2 <<<"$at_end"
-  echo "from 100 runs to the end: handles $((h2 - h1)), fds $((f2 - f1)), threads $((t2 - t1)), VmRSS $((r2 - r1)) kB, private $((p2 - p1)) kB"
-  ((h2 - h1 <= 8)) || fail "handles grew with the runs"
-  ((f2 - f1 <= 8)) || fail "file descriptors grew with the runs"
-  ((t2 - t1 <= 2)) || fail "threads grew with the runs"
-  ((p2 - p1 <= 8192)) || fail "private memory grew with the runs"
-  if [ -n "$at_2000" ] && ((runs >= 3000)); then
-    read -r h1 f1 t1 r1 p1 <<<"$at_2000"
-    echo "from 2000 runs to the end: handles $((h2 - h1)), fds $((f2 - f1)), threads $((t2 - t1)), VmRSS $((r2 - r1)) kB, private $((p2 - p1)) kB"
-    # Room for the pool's second thread (its stack, handles and descriptors), should the
-    # workers first overlap this late, and for the log between its trim and its limit.
-    ((h2 - h1 <= 4 && f2 - f1 <= 4 && t2 - t1 <= 1)) || fail "handles or threads grew after the log filled"
-    ((p2 - p1 <= 2048)) || fail "private memory grew after the log filled"
-  fi
+  # Growth between two points, printed, and held to headroom for handles and descriptors,
+  # threads and private kB: fails with what grew.
+  check_growth() {
+    local from=$1 handle_room=$2 thread_room=$3 private_room=$4 h1 f1 t1 r1 p1 h2 f2 t2 r2 p2
+    read -r h1 f1 t1 r1 p1 <<<"$5"
+    read -r h2 f2 t2 r2 p2 <<<"$at_end"
+    echo "from $from to the end: handles $((h2 - h1)), fds $((f2 - f1)), threads $((t2 - t1))," \
+      "VmRSS $((r2 - r1)) kB, private $((p2 - p1)) kB"
+    ((h2 - h1 <= handle_room)) || fail "handles grew with the runs (from $from)"
+    ((f2 - f1 <= handle_room)) || fail "file descriptors grew with the runs (from $from)"
+    ((t2 - t1 <= thread_room)) || fail "threads grew with the runs (from $from)"
+    ((p2 - p1 <= private_room)) || fail "private memory grew with the runs (from $from)"
+  }
+  check_growth "100 runs" 8 2 8192 "$at_100"
+  # Once the log has filled, room only for the pool's second thread (its stack, handles and
+  # descriptors), should the workers first overlap this late, and for the log between its
+  # trim and its limit.
+  if [ -n "$at_2000" ] && ((runs >= 3000)); then check_growth "2000 runs" 4 1 2048 "$at_2000"; fi
 
   probe close TForm1 "Tempiko！"
   wait_program_exit 30 || fail "the program did not end"
